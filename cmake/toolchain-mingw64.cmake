@@ -1,0 +1,17 @@
+# Cross build for 64-bit Windows with the MinGW-w64 posix-thread compilers.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(VELKARN_MINGW_TRIPLE x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER   ${VELKARN_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${VELKARN_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER  ${VELKARN_MINGW_TRIPLE}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${VELKARN_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# Test programs run through Wine; the wrapper sets up the project's own prefix.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
