@@ -75,46 +75,54 @@ Rgb starColour(Rng& rng) {
     return hex(0xf0f4ff);
 }
 
-void starfield(cairo_t* cr, Rng& rng, int count, double w, double h, double sizeMax, bool wrap) {
+// `count` stars with sizes in [sizeMin, sizeMax] (biased small), optional
+// cross flares, optionally wrapped for a vertical tile.
+void starfield(cairo_t* cr, Rng& rng, int count, double w, double h, double sizeMin, double sizeMax, bool flare,
+               bool wrap) {
     for (int i = 0; i < count; ++i) {
         double x = rng.range(0, w), y = rng.range(0, h);
-        double u = rng.uniform();
-        double size = 0.6 + std::pow(u, 6.0) * sizeMax;
-        double bright = rng.range(0.35, 1.0);
+        double size = sizeMin + std::pow(rng.uniform(), 2.5) * (sizeMax - sizeMin);
+        double bright = rng.range(0.3, 1.0);
         Rgb c = starColour(rng);
-        bool flare = size > sizeMax * 0.6;
         if (wrap) wrapped(cr, [&] { star(cr, x, y, size, c, bright, flare); });
         else star(cr, x, y, size, c, bright, flare);
     }
+}
+
+// Gas giant palette: deep blue through teal to cream, with rusty highs.
+Rgb ramp(double v) {
+    static const Rgb stops[] = {hex(0x1e3660), hex(0x3f7aa0), hex(0x9cc0c8), hex(0xd8caa4), hex(0xe8dcc0), hex(0xa86a50)};
+    double t = v * 5;
+    int i = std::min(4, int(t));
+    return mix(stops[i], stops[i + 1], smooth(t - i));
 }
 
 // ---------------------------------------------------------------- far layer
 
 cairo_surface_t* farTile() {
     cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kLayerW, kTileH);
-    const Rgb deep = hex(0x03040c), violet = hex(0x5a1e78), magenta = hex(0xc0407a), teal = hex(0x1a6a8a),
+    const Rgb deep = hex(0x03040c), violet = hex(0x5a1e78), magenta = hex(0xc0407a),
               pale = hex(0xb8d8ff);
+    const Rgb indigo = hex(0x1c1458), sea = hex(0x0e5470), hi = hex(0xffc8e0);
     fillPixels(s, [&](int x, int y) {
-        // Domain-warped fbm, periodic in y with the tile height.
-        double wx = fbm(x, y, 128, kTileH, 4, 11) * 120 - 60;
-        double wy = fbm(x + 300, y, 128, kTileH, 4, 12) * 120 - 60;
+        // Domain-warped gradient noise, periodic in y with the tile height.
+        double wx = (fbm(x, y, 192, kTileH, 3, 11) - 0.5) * 170;
+        double wy = (fbm(x + 300, y, 192, kTileH, 3, 12) - 0.5) * 170;
         double n = fbm(x + wx, y + wy, 256, kTileH, 6, 13);
-        double m = fbm(x - wy * 0.5, y + wx * 0.5, 128, kTileH, 5, 14);
-        double dust = fbm(x, y, 64, kTileH, 5, 15);
-        // A diagonal band of gas concentrates the nebula without breaking the wrap:
-        // use a y-periodic band position.
+        double m = fbm(x - wy * 0.5, y + wx * 0.5, 128, kTileH, 4, 14);
+        double fil = 1 - std::fabs(2 * fbm(x + wx * 0.6, y + wy * 0.6, 96, kTileH, 5, 15) - 1);
+        double dust = fbm(x + wy * 0.3, y - wx * 0.3, 64, kTileH, 4, 16);
+        // Large-scale gas concentration: a y-periodic diagonal band.
         double band = 0.5 + 0.5 * std::cos(2 * kPi * (y / double(kTileH)) + x / 600.0 * 2.2);
-        double dens = smoothstep(0.42, 0.78, n) * (0.35 + 0.65 * band);
-        double glowy = smoothstep(0.55, 0.85, m) * dens;
-        double lanes = smoothstep(0.45, 0.7, dust);
+        double dens = smoothstep(0.40, 0.66, n) * (0.45 + 0.55 * band);
+        double col = smoothstep(0.4, 0.6, m);
         Rgb c = deep;
-        c = mix(c, mix(violet, teal, smoothstep(0.3, 0.7, m)), dens * 0.85);
-        c = mix(c, magenta, glowy * 0.55);
-        c = mix(c, pale, std::pow(glowy, 3.0) * 0.35);
-        c = mix(c, deep, lanes * 0.55 * dens);
-        // Faint background grain so flat areas are not perfectly black.
-        double grain = (hash3(x, wrapi(y, kTileH), 77) & 255) / 255.0;
-        c = {c.r + grain * 0.012, c.g + grain * 0.012, c.b + grain * 0.02};
+        c = mix(c, mix(indigo, sea, col), dens * 0.8);
+        c = mix(c, mix(violet, magenta, col), dens * dens * 0.55);
+        double veins = std::pow(fil, 14.0) * dens;
+        c = mix(c, hi, clamp01(veins * 0.2));
+        c = mix(c, pale, std::pow(dens, 4.0) * 0.18);
+        c = mix(c, deep, smoothstep(0.5, 0.64, dust) * 0.7 * dens);
         return packPremul(c.r, c.g, c.b, 1.0);
     });
     cairo_t* cr = cairo_create(s);
@@ -137,8 +145,9 @@ cairo_surface_t* farTile() {
         cairo_pattern_destroy(p);
         cairo_restore(cr);
     });
-    starfield(cr, rng, 1400, kLayerW, kTileH, 1.6, true);
-    starfield(cr, rng, 60, kLayerW, kTileH, 3.2, true);
+    starfield(cr, rng, 1500, kLayerW, kTileH, 0.5, 1.1, false, true);
+    starfield(cr, rng, 140, kLayerW, kTileH, 1.2, 2.0, false, true);
+    starfield(cr, rng, 12, kLayerW, kTileH, 2.2, 3.0, true, true);
     cairo_destroy(cr);
     return s;
 }
@@ -180,7 +189,7 @@ void debrisChunk(cairo_t* cr, Rng& rng, double x, double y, double r) {
     });
 }
 
-// A broken piece of orbital station: a truss beam with plated modules,
+// A broken section of orbital station: a truss beam with plated modules,
 // lit windows and a blinking beacon, entering from one edge of the screen.
 void stationFragment(cairo_t* cr, Rng& rng, double y, bool fromLeft, double length) {
     const Rgb metal = hex(0x7c8496), dark = hex(0x1a1c24), lit = hex(0xffe4a0);
@@ -266,15 +275,80 @@ void stationFragment(cairo_t* cr, Rng& rng, double y, bool fromLeft, double leng
     });
 }
 
+// A broken arc of a habitat ring: a thick curved band with plating, rows of
+// lit windows and torn ends, its centre far off to one side of the screen.
+void ringSegment(cairo_t* cr, double cx, double cy, double radius, double a0, double a1) {
+    const Rgb metal = hex(0x8890a2), dark = hex(0x15171e), lit = hex(0xffe0a0);
+    const double band = 26;
+    wrapped(cr, [&] {
+        // Outer hull band.
+        cairo_new_path(cr);
+        cairo_arc(cr, cx, cy, radius + band / 2, a0, a1);
+        cairo_arc_negative(cr, cx, cy, radius - band / 2, a1, a0);
+        cairo_close_path(cr);
+        cairo_pattern_t* g = cairo_pattern_create_radial(cx, cy, radius - band / 2, cx, cy, radius + band / 2);
+        stopRgb(g, 0, scale(metal, 0.45));
+        stopRgb(g, 0.35, mix(metal, {1, 1, 1}, 0.25));
+        stopRgb(g, 1, scale(metal, 0.6));
+        cairo_set_source(cr, g);
+        cairo_fill_preserve(cr);
+        cairo_pattern_destroy(g);
+        setRgb(cr, dark);
+        cairo_set_line_width(cr, 1.5);
+        cairo_stroke(cr);
+        // Plate seams and window rows.
+        double step = 14.0 / radius;
+        int i = 0;
+        for (double a = a0 + step; a < a1 - step * 0.5; a += step, ++i) {
+            double c = std::cos(a), sn = std::sin(a);
+            setRgb(cr, dark, 0.6);
+            cairo_set_line_width(cr, 1);
+            cairo_move_to(cr, cx + c * (radius - band / 2), cy + sn * (radius - band / 2));
+            cairo_line_to(cr, cx + c * (radius + band / 2), cy + sn * (radius + band / 2));
+            cairo_stroke(cr);
+            for (int row = -1; row <= 1; row += 2) {
+                if ((i * 7 + row * 3) % 5 == 0) continue;
+                double r = radius + row * 6, wa = a + step * 0.5;
+                setRgb(cr, lit, 0.9);
+                cairo_arc(cr, cx + std::cos(wa) * r, cy + std::sin(wa) * r, 1.3, 0, 2 * kPi);
+                cairo_fill(cr);
+            }
+        }
+        // Spokes stubs toward the (off-screen) hub.
+        for (double a = a0 + (a1 - a0) * 0.3; a < a1; a += (a1 - a0) * 0.4) {
+            double c = std::cos(a), sn = std::sin(a);
+            setRgb(cr, scale(metal, 0.7));
+            cairo_set_line_width(cr, 8);
+            cairo_move_to(cr, cx + c * (radius - band / 2), cy + sn * (radius - band / 2));
+            cairo_line_to(cr, cx + c * (radius - band / 2 - 40), cy + sn * (radius - band / 2 - 40));
+            cairo_stroke(cr);
+            setRgb(cr, dark);
+            cairo_set_line_width(cr, 2);
+            cairo_move_to(cr, cx + c * (radius - band / 2 - 40) - sn * 6, cy + sn * (radius - band / 2 - 40) + c * 6);
+            cairo_line_to(cr, cx + c * (radius - band / 2 - 46) + sn * 6, cy + sn * (radius - band / 2 - 46) - c * 6);
+            cairo_stroke(cr);
+        }
+        // Torn ends: jagged dark caps with a hot glow.
+        for (double a : {a0, a1}) {
+            double c = std::cos(a), sn = std::sin(a);
+            double ex = cx + c * radius, ey = cy + sn * radius;
+            glow(cr, ex, ey, 14, hex(0xff8030), 0.5);
+        }
+        // Beacon.
+        double bm = (a0 + a1) / 2;
+        glow(cr, cx + std::cos(bm) * (radius + band / 2), cy + std::sin(bm) * (radius + band / 2), 8, hex(0x40ff80), 0.9);
+    });
+}
+
 cairo_surface_t* nearTile() {
     cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kLayerW, kTileH);
     const Rgb cloudA = hex(0x8aa8e8), cloudB = hex(0xc890d8);
     fillPixels(s, [&](int x, int y) {
-        double wx = fbm(x, y, 96, kTileH, 3, 21) * 80 - 40;
-        double n = fbm(x + wx, y * 1.0, 192, kTileH, 6, 22);
+        double wx = (fbm(x, y, 128, kTileH, 3, 21) - 0.5) * 200;
+        double n = fbm(x + wx, y, 192, kTileH, 6, 22);
         double streak = fbm(x * 0.5 + wx, y, 48, kTileH, 4, 23);
-        double a = smoothstep(0.55, 0.85, n) * (0.55 + 0.45 * streak);
-        a = std::pow(a, 1.4) * 0.42;
+        double a = smoothstep(0.5, 0.72, n) * smoothstep(0.3, 0.7, streak);
+        a = std::pow(a, 1.3) * 0.55;
         if (a < 1.0 / 255) return 0u;
         Rgb c = mix(cloudA, cloudB, smoothstep(0.35, 0.7, streak));
         return packPremul(c.r, c.g, c.b, a);
@@ -283,8 +357,9 @@ cairo_surface_t* nearTile() {
     cairo_rectangle(cr, 0, 0, kLayerW, kTileH);
     cairo_clip(cr);
     Rng rng(0x0EA5);
-    stationFragment(cr, rng, 170, true, 230);
-    stationFragment(cr, rng, 540, false, 190);
+    stationFragment(cr, rng, 170, true, 260);
+    // Ring arc whose hub lies far off the right edge.
+    ringSegment(cr, 860, 560, 330, 2.62, 3.52);
     for (int i = 0; i < 22; ++i) {
         double r = 2.5 + std::pow(rng.uniform(), 2.0) * 11;
         debrisChunk(cr, rng, rng.range(10, kLayerW - 10), rng.range(0, kTileH), r);
@@ -309,17 +384,19 @@ cairo_surface_t* stagePicture() {
     cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, W, H);
     const double pcx = 190, pcy = 1010, pr = 520;  // planet (design space)
     const double sunX = 520, sunY = 90;
-    const Rgb deep = hex(0x04050e), neb1 = hex(0x2a4aa8), neb2 = hex(0xd04a7a), neb3 = hex(0xf0a860);
+    const Rgb deep = hex(0x04050e), neb1 = hex(0x1c2e78), neb2 = hex(0x9a2e72), neb3 = hex(0xf0a070);
     fillPixels(s, [&](int px, int py) {
         double x = px * 0.5, y = py;
         // Nebula behind everything, brightest toward the upper right.
-        double wx = fbm(x, y, 128, 0, 4, 31) * 90 - 45;
-        double n = fbm(x + wx, y - wx, 256, 0, 6, 32);
-        double m = fbm(x - wx, y + wx, 96, 0, 5, 33);
-        double bias = smoothstep(700, 0, std::hypot(x - 470, y - 170));
-        double dens = smoothstep(0.38, 0.8, n) * (0.25 + 0.9 * bias);
-        Rgb c = mix(deep, mix(neb1, neb2, smoothstep(0.35, 0.7, m)), clamp01(dens));
-        c = mix(c, neb3, std::pow(clamp01(dens * smoothstep(0.5, 0.8, m)), 2.0) * 0.6);
+        double wx = (fbm(x, y, 160, 0, 3, 31) - 0.5) * 220;
+        double n = fbm(x + wx, y - wx, 256, 0, 7, 32);
+        double m = fbm(x - wx, y + wx, 128, 0, 4, 33);
+        double fil = 1 - std::fabs(2 * fbm(x + wx * 0.5, y, 80, 0, 5, 37) - 1);
+        double bias = smoothstep(650, 50, std::hypot(x - 470, y - 170));
+        double dens = smoothstep(0.40, 0.72, n) * (0.2 + 0.8 * bias);
+        Rgb c = mix(deep, mix(neb1, neb2, smoothstep(0.38, 0.62, m)), clamp01(dens) * 0.85);
+        c = mix(c, neb3, clamp01(std::pow(dens, 2.0) * smoothstep(0.5, 0.65, m)) * 0.45);
+        c = mix(c, hex(0xffe0f0), clamp01(std::pow(fil, 20.0) * dens) * 0.15);
         // Sun glare.
         double sd = std::hypot(x - sunX, y - sunY);
         double sg = std::exp(-sd / 60.0) * 0.9 + std::exp(-sd / 220.0) * 0.25;
@@ -329,9 +406,17 @@ cairo_surface_t* stagePicture() {
         if (d2 < 1.0) {
             double dz = std::sqrt(1 - d2);
             double lat = dy * 0.92 + dx * 0.38;  // tilted bands
-            double bands = fbm(lat * 900 + fbm(x, y, 64, 0, 3, 34) * 40, 0, 48, 0, 4, 35);
-            Rgb surf = mix(hex(0x3a6a8a), hex(0xc8b088), smoothstep(0.3, 0.75, bands));
-            surf = mix(surf, hex(0x7a4a5a), smoothstep(0.6, 0.8, fbm(x, y, 32, 0, 3, 36)) * 0.35);
+            // Turbulent latitude bands: the band coordinate is pushed around
+            // by noise so the stripes swirl instead of running ruler-straight.
+            double turb = fbm(x, y * 1.6, 128, 0, 4, 34) - 0.5;
+            double b = lat * 7.0 + turb * 1.4;
+            double v = 0.5 + 0.28 * std::sin(b * 2.3) + 0.16 * std::sin(b * 5.1 + 1.3) + 0.08 * std::sin(b * 11.7);
+            v += (fbm(x * 0.25, lat * 700, 24, 0, 3, 35) - 0.5) * 0.1;
+            Rgb surf = ramp(clamp01(v));
+            // A large oval storm in the lit part of the disc.
+            double sx = (x - 330) / 46.0, sy = (y - 640) / 18.0, sdist = sx * sx + sy * sy;
+            surf = mix(surf, hex(0xd88a5a), smoothstep(1.0, 0.3, sdist) * 0.8);
+            surf = mix(surf, hex(0xf0d8b0), smoothstep(0.35, 0.0, sdist) * 0.5);
             // Lighting: direction toward the sun (upper right, slightly in front).
             double lx = 0.55, ly = -0.75, lz = 0.37;
             double ndl = dx * lx + dy * ly + dz * lz;
@@ -360,8 +445,9 @@ cairo_surface_t* stagePicture() {
     cairo_arc_negative(cr, pcx, pcy, pr + 4, 2 * kPi, 0);
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
     cairo_clip(cr);
-    starfield(cr, rng, 700, W / 2.0, H, 1.5, false);
-    starfield(cr, rng, 25, W / 2.0, H, 3.0, false);
+    starfield(cr, rng, 700, W / 2.0, H, 0.5, 1.2, false, false);
+    starfield(cr, rng, 60, W / 2.0, H, 1.2, 2.2, false, false);
+    starfield(cr, rng, 8, W / 2.0, H, 2.2, 3.0, true, false);
     cairo_restore(cr);
     // Small moon.
     {

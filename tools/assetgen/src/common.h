@@ -4,6 +4,7 @@
 
 #include <cairo.h>
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -56,19 +57,29 @@ inline double smoothstep(double e0, double e1, double x) {
 }
 inline int wrapi(int v, int p) { int r = v % p; return r < 0 ? r + p : r; }
 
-// Value noise on an integer lattice that repeats every `py` cells in y (and
-// every `px` cells in x when px > 0). Sampling with period = tileHeight /
-// cellSize gives noise that wraps seamlessly over a vertical tile.
+// Gradient (Perlin-style) noise on an integer lattice that repeats every
+// `py` cells in y (and every `px` cells in x when px > 0), mapped to 0..1.
+// Sampling with period = tileHeight / cellSize gives noise that wraps
+// seamlessly over a vertical tile.
 inline double valueNoise(double x, double y, int px, int py, uint32_t seed) {
     int xi = int(std::floor(x)), yi = int(std::floor(y));
-    double fx = smooth(x - xi), fy = smooth(y - yi);
-    auto at = [&](int ix, int iy) {
+    double fx = x - xi, fy = y - yi;
+    auto grad = [&](int ix, int iy, double dx, double dy) {
         if (px > 0) ix = wrapi(ix, px);
         if (py > 0) iy = wrapi(iy, py);
-        return double(hash3(ix, iy, seed) & 0xFFFFFF) / double(0xFFFFFF);
+        static const auto dirs = [] {
+            std::array<std::pair<double, double>, 32> d{};
+            for (int i = 0; i < 32; ++i) d[i] = {std::cos(i * kPi / 16), std::sin(i * kPi / 16)};
+            return d;
+        }();
+        const auto& g = dirs[hash3(ix, iy, seed) & 31];
+        return g.first * dx + g.second * dy;
     };
-    double a = at(xi, yi), b = at(xi + 1, yi), c = at(xi, yi + 1), d = at(xi + 1, yi + 1);
-    return lerp(lerp(a, b, fx), lerp(c, d, fx), fy);
+    double n00 = grad(xi, yi, fx, fy), n10 = grad(xi + 1, yi, fx - 1, fy);
+    double n01 = grad(xi, yi + 1, fx, fy - 1), n11 = grad(xi + 1, yi + 1, fx - 1, fy - 1);
+    double u = smooth(fx), v = smooth(fy);
+    double n = lerp(lerp(n00, n10, u), lerp(n01, n11, u), v);
+    return clamp01(0.5 + n * 1.1);
 }
 
 // Fractal sum of value noise. `cell` is the size of the coarsest lattice cell

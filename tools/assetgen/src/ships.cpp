@@ -14,7 +14,7 @@ struct Pt {
     double x, y;  // x: 0..1 of half-width from the centre line, y: 0..1 rear to nose
 };
 
-struct Part {
+struct HullPart {
     std::vector<Pt> right;  // right-hand outline, rear to nose
     int level;              // 0 = wing/sponson, 1 = main hull, 2 = superstructure
     bool paired;            // true: polygon is off-centre and drawn with its mirror image
@@ -48,7 +48,7 @@ struct Turret {
 };
 
 struct Design {
-    std::vector<Part> parts;
+    std::vector<HullPart> parts;
     std::vector<Turret> turrets;
     std::vector<double> engineX;  // engine centres (0..1 half-width, mirrored), at the hull's rear
     double engineW;               // engine width in half-width units
@@ -203,7 +203,7 @@ public:
     double X(double nx) const { return cx_ + nx * hw_; }
     double Y(double ny) const { return top_ + ny * (bot_ - top_); }
 
-    void partPath(const Part& p, int mirror) {
+    void partPath(const HullPart& p, int mirror) {
         cairo_new_path(cr_);
         if (!p.paired) {
             for (size_t i = 0; i < p.right.size(); ++i) cairo_line_to(cr_, X(p.right[i].x), Y(p.right[i].y));
@@ -215,7 +215,7 @@ public:
     }
 
     template <class F>
-    void forEachShape(const Part& p, F&& f) {
+    void forEachShape(const HullPart& p, F&& f) {
         if (p.paired) {
             partPath(p, 1);
             f();
@@ -230,20 +230,24 @@ public:
     void paint() {
         engines(false);
         // Silhouette outline first so it only shows outside the fills.
-        for (const Part& p : d_.parts)
+        for (const HullPart& p : d_.parts)
             forEachShape(p, [&] {
                 setRgb(cr_, hex(0x08090c));
                 cairo_set_line_width(cr_, 3.0);
                 cairo_set_line_join(cr_, CAIRO_LINE_JOIN_ROUND);
                 cairo_stroke(cr_);
             });
-        for (int level = 0; level <= 2; ++level)
-            for (const Part& p : d_.parts)
+        for (int level = 0; level <= 2; ++level) {
+            if (level > 0) castShadow(level);
+            for (const HullPart& p : d_.parts)
                 if (p.level == level) forEachShape(p, [&] { shadePart(p); });
+        }
         bands();
         trenchesAndVents();
         windows();
         if (d_.spinalCannon) spinalCannon();
+        pairedHullDetail();
+        domes();
         bridge();
         for (const Turret& t : d_.turrets) turret(t);
         engines(true);
@@ -253,9 +257,15 @@ public:
 private:
     // Current path = part outline. Fills with a lit metal gradient, then adds
     // mirrored plating, panel lines and an inner edge shadow, clipped to the part.
-    void shadePart(const Part& p) {
+    void shadePart(const HullPart& p) {
         Rgb base = p.level == 0 ? scale(pal_.hull, 0.78) : (p.level == 2 ? mix(pal_.hull, {1, 1, 1}, 0.12) : pal_.hull);
-        double x0 = p.paired ? X(-1) : X(-maxX(p)), x1 = p.paired ? X(1) : X(maxX(p));
+        double x0 = X(-maxX(p)), x1 = X(maxX(p));
+        if (p.paired) {
+            // Light each hull of a pair across its own width.
+            double e0, e1, e2, e3;
+            cairo_path_extents(cr_, &e0, &e1, &e2, &e3);
+            x0 = e0, x1 = e2;
+        }
         cairo_pattern_t* g = cairo_pattern_create_linear(x0, 0, x1, 0);
         stopRgb(g, 0.0, scale(base, 0.5));
         stopRgb(g, 0.12, scale(base, 0.8));
@@ -271,36 +281,39 @@ private:
         cairo_clip_preserve(cr_);
         cairo_path_t* outline = cairo_copy_path(cr_);
         cairo_new_path(cr_);
-        // Plating: mirrored rectangles of slightly different tone on a grid.
+        // Plating: rows of mirrored plates in slightly different tones, each
+        // outlined by a thin seam; a few darker service hatches on top.
         double grid = p.level == 2 ? 6 : 8;
-        int n = int(w_ * h_ / 900);
-        for (int i = 0; i < n; ++i) {
-            double pw = grid * rng_.irange(1, 4), ph = grid * rng_.irange(1, 6);
-            double px = std::floor(rng_.range(0, hw_) / grid) * grid, py = std::floor(rng_.range(top_, bot_) / grid) * grid;
-            double k = rng_.range(0.8, 1.15);
-            setRgb(cr_, k < 1 ? scale(base, k) : mix(base, {1, 1, 1}, k - 1), 0.45);
-            cairo_rectangle(cr_, cx_ + px, py, pw, ph);
-            cairo_rectangle(cr_, cx_ - px - pw, py, pw, ph);
+        double y = std::floor(top_ - 3);
+        while (y < bot_) {
+            double rh = grid * rng_.irange(2, 5);
+            double x = grid * rng_.irange(0, 1);
+            while (x < hw_) {
+                double pw = grid * rng_.irange(2, 6);
+                double k = rng_.range(0.9, 1.07);
+                setRgb(cr_, k < 1 ? scale(base, k) : mix(base, {1, 1, 1}, (k - 1) * 1.5), 0.6);
+                cairo_rectangle(cr_, cx_ + x, y, pw, rh);
+                cairo_rectangle(cr_, cx_ - x - pw, y, pw, rh);
+                cairo_fill(cr_);
+                setRgb(cr_, scale(base, 0.3), 0.35);
+                cairo_set_line_width(cr_, 1.0);
+                cairo_rectangle(cr_, cx_ + x + 0.5, y + 0.5, pw, rh);
+                cairo_rectangle(cr_, cx_ - x - pw + 0.5, y + 0.5, pw, rh);
+                cairo_stroke(cr_);
+                x += pw;
+            }
+            y += rh;
+        }
+        int hatches = int(w_ * h_ / 12000);
+        for (int i = 0; i < hatches; ++i) {
+            double pw = grid * rng_.irange(1, 2), ph = grid * rng_.irange(1, 3);
+            double px = std::floor(rng_.range(0, hw_) / grid) * grid + 2;
+            double py = std::floor(rng_.range(top_, bot_) / grid) * grid + 2;
+            setRgb(cr_, scale(base, 0.55), 0.8);
+            cairo_rectangle(cr_, cx_ + px, py, pw - 4, ph - 4);
+            cairo_rectangle(cr_, cx_ - px - pw + 4, py, pw - 4, ph - 4);
             cairo_fill(cr_);
         }
-        // Panel lines.
-        setRgb(cr_, scale(base, 0.35), 0.55);
-        cairo_set_line_width(cr_, 1.0);
-        for (double y = top_ + grid * rng_.irange(1, 3); y < bot_; y += grid * rng_.irange(2, 5)) {
-            double a = std::floor(rng_.range(0, hw_ * 0.5));
-            cairo_move_to(cr_, cx_ + a, std::floor(y) + 0.5);
-            cairo_line_to(cr_, cx_ + hw_, std::floor(y) + 0.5);
-            cairo_move_to(cr_, cx_ - a, std::floor(y) + 0.5);
-            cairo_line_to(cr_, cx_ - hw_, std::floor(y) + 0.5);
-        }
-        for (double x = grid * rng_.irange(1, 3); x < hw_; x += grid * rng_.irange(2, 5)) {
-            double y0 = rng_.range(top_, bot_), y1 = y0 + rng_.range(20, 120);
-            cairo_move_to(cr_, std::floor(cx_ + x) + 0.5, y0);
-            cairo_line_to(cr_, std::floor(cx_ + x) + 0.5, y1);
-            cairo_move_to(cr_, std::floor(cx_ - x) + 0.5, y0);
-            cairo_line_to(cr_, std::floor(cx_ - x) + 0.5, y1);
-        }
-        cairo_stroke(cr_);
         // Inner edge: dark rim plus a thin highlight, for a bevelled look.
         cairo_append_path(cr_, outline);
         setRgb(cr_, scale(base, 0.25), 0.55);
@@ -318,14 +331,95 @@ private:
         cairo_new_path(cr_);
     }
 
-    static double maxX(const Part& p) {
+    // Parts of `level` cast a soft shadow down-right onto the lower parts.
+    void castShadow(int level) {
+        cairo_push_group(cr_);
+        for (const HullPart& lower : d_.parts) {
+            if (lower.level >= level) continue;
+            forEachShape(lower, [&] {
+                cairo_save(cr_);
+                cairo_clip(cr_);
+                cairo_translate(cr_, 4, 6);
+                for (const HullPart& p : d_.parts)
+                    if (p.level == level)
+                        forEachShape(p, [&] {
+                            cairo_set_source_rgb(cr_, 0, 0, 0);
+                            cairo_fill(cr_);
+                        });
+                cairo_restore(cr_);
+            });
+        }
+        cairo_pop_group_to_source(cr_);
+        cairo_paint_with_alpha(cr_, 0.4);
+    }
+
+    // Paired hulls (twin hulls, prongs) get their own trench and window rows.
+    void pairedHullDetail() {
+        for (const HullPart& p : d_.parts) {
+            if (!p.paired || p.level != 1) continue;
+            double mx = 0, y0 = 1, y1 = 0;
+            for (const Pt& q : p.right) mx += q.x / p.right.size(), y0 = std::min(y0, q.y), y1 = std::max(y1, q.y);
+            for (int s = -1; s <= 1; s += 2) {
+                cairo_save(cr_);
+                partPath(p, s);
+                cairo_clip(cr_);
+                double x = X(s * mx), ya = Y(y0 + 0.06), yb = Y(lerp(y0, y1, 0.7));
+                setRgb(cr_, scale(pal_.hull, 0.25));
+                cairo_rectangle(cr_, x - 4, ya, 8, yb - ya);
+                cairo_fill(cr_);
+                for (double yy = ya + 5; yy < yb - 5; yy += 12) {
+                    setRgb(cr_, pal_.engine, 0.75);
+                    cairo_rectangle(cr_, x - 1.5, yy, 3, 5);
+                    cairo_fill(cr_);
+                }
+                for (int row = 0; row < 4; ++row) {
+                    double wy = std::floor(lerp(ya, yb, (row + 0.5) / 4)) + 0.5;
+                    for (double wx = 10; wx < hw_ * 0.14; wx += 4) {
+                        setRgb(cr_, pal_.lights, rng_.range(0.5, 1.0));
+                        cairo_rectangle(cr_, std::floor(x + wx), wy, 2, 1.5);
+                        cairo_rectangle(cr_, std::floor(x - wx), wy, 2, 1.5);
+                        cairo_fill(cr_);
+                    }
+                }
+                cairo_restore(cr_);
+            }
+        }
+    }
+
+    // Sensor domes along the spine.
+    void domes() {
+        const auto& prof = mainPart().right;
+        int n = rng_.irange(2, 4);
+        for (int i = 0; i < n; ++i) {
+            double ny = rng_.range(0.25, 0.85);
+            if (halfWidthAt(prof, ny) < 0.15) continue;
+            double nx = rng_.chance(0.5) ? 0.0 : rng_.range(0.1, 0.2);
+            double r = std::max(4.0, hw_ * 0.035);
+            for (int s = 1; s >= (nx > 0 ? -1 : 1); s -= 2) {
+                double x = X(s * nx), y = Y(ny);
+                setRgb(cr_, hex(0x000000), 0.4);
+                cairo_arc(cr_, x + 2, y + 3, r, 0, 2 * kPi);
+                cairo_fill(cr_);
+                cairo_pattern_t* g = cairo_pattern_create_radial(x - r * 0.4, y - r * 0.4, 0, x, y, r);
+                stopRgb(g, 0, {1, 1, 1});
+                stopRgb(g, 0.4, mix(pal_.hull, {1, 1, 1}, 0.3));
+                stopRgb(g, 1, scale(pal_.hull, 0.35));
+                cairo_set_source(cr_, g);
+                cairo_arc(cr_, x, y, r, 0, 2 * kPi);
+                cairo_fill(cr_);
+                cairo_pattern_destroy(g);
+            }
+        }
+    }
+
+    static double maxX(const HullPart& p) {
         double m = 0.05;
         for (const Pt& q : p.right) m = std::max(m, q.x);
         return m;
     }
 
-    const Part& mainPart() const {
-        for (const Part& p : d_.parts)
+    const HullPart& mainPart() const {
+        for (const HullPart& p : d_.parts)
             if (p.level == 1 && !p.paired) return p;
         return d_.parts.front();
     }
@@ -431,7 +525,7 @@ private:
 
     void clipToHullAll() {
         cairo_new_path(cr_);
-        for (const Part& p : d_.parts) {
+        for (const HullPart& p : d_.parts) {
             if (p.level < 1) continue;
             if (p.paired) {
                 // Two polygons appended into one path; non-zero fill of the union.
@@ -607,7 +701,7 @@ private:
         double bestY = 0, bestX = 0;
         for (const Pt& p : prof)
             if (p.x > bestX) bestX = p.x, bestY = p.y;
-        for (const Part& p : d_.parts)
+        for (const HullPart& p : d_.parts)
             for (const Pt& q : p.right)
                 if (q.x > bestX && !p.paired) bestX = q.x, bestY = q.y;
         double lx = std::max(0.0, bestX - 6.0 / hw_);
@@ -627,7 +721,7 @@ private:
         }
         // White strobe at the nose.
         double noseY = 0;
-        for (const Part& p : d_.parts)
+        for (const HullPart& p : d_.parts)
             if (!p.paired)
                 for (const Pt& q : p.right) noseY = std::max(noseY, q.y);
         glow(cr_, cx_, std::min(Y(noseY) - 3, h_ - 6), 5, {1, 1, 1}, 0.95);
@@ -653,6 +747,18 @@ void drawCapitalShip(cairo_t* cr, double w, double h, int index, bool battleship
     int shipId = battleship ? 3 + index : index;
     Rng rng(0x5EED0000ull + uint64_t(shipId) * 7919ull);
     Design d = makeDesign(family, rng, battleship);
+    // A family's second outing gets its own armament and engine layout too.
+    bool repeat = battleship && index >= 6;
+    if (repeat) {
+        for (Turret& t : d.turrets) {
+            t.y = std::clamp(t.y + rng.range(-0.05, 0.05), 0.08, 0.9);
+            t.r *= rng.range(0.85, 1.2);
+            t.barrels = std::clamp(t.barrels + rng.irange(-1, 1), 1, 3);
+        }
+        if (d.engineX.size() >= 3) d.engineX.erase(d.engineX.begin() + 1);
+        else d.engineX.push_back(std::min(0.9, d.engineX.back() + 0.22));
+        d.bands.push_back(rng.range(0.3, 0.6));
+    }
     ShipPainter painter(cr, w, h, d, kPalettes[shipId], rng);
     painter.paint();
 }

@@ -344,7 +344,7 @@ void drawLockOnMarker(cairo_t* cr, double w, double h) {
     cairo_stroke(cr);
     // Broken outer ring.
     setRgb(cr, red);
-    cairo_set_line_width(cr, 2.5);
+    cairo_set_line_width(cr, 3.5);
     for (int i = 0; i < 4; ++i) {
         double a0 = i * kPi / 2 + 0.22, a1 = (i + 1) * kPi / 2 - 0.22;
         cairo_new_sub_path(cr);
@@ -352,7 +352,7 @@ void drawLockOnMarker(cairo_t* cr, double w, double h) {
     }
     cairo_stroke(cr);
     // Ticks pointing inward at the cardinal gaps.
-    cairo_set_line_width(cr, 2.5);
+    cairo_set_line_width(cr, 3.0);
     for (int i = 0; i < 4; ++i) {
         double a = i * kPi / 2;
         cairo_move_to(cr, cx + std::cos(a) * (r + 1), cy + std::sin(a) * (r + 1));
@@ -361,7 +361,7 @@ void drawLockOnMarker(cairo_t* cr, double w, double h) {
     cairo_stroke(cr);
     // Inner rotated square.
     setRgb(cr, hot);
-    cairo_set_line_width(cr, 1.8);
+    cairo_set_line_width(cr, 2.4);
     double d = r * 0.42;
     cairo_move_to(cr, cx, cy - d);
     cairo_line_to(cr, cx + d, cy);
