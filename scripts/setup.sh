@@ -10,7 +10,7 @@ packages=(
     wine wine64 xvfb xauth x11-utils xdotool imagemagick
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly
     fonts-ipafont-gothic googletest
-    libcairo2-dev libmp3lame-dev
+    libcairo2-dev libmp3lame-dev lame
     zip
 )
 missing=()

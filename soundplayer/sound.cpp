@@ -95,7 +95,7 @@ void ShutdownSound()
         s.graph->Release();
         s.seeking->Release();
         if (s.events != NULL) {
-            s.events->SetNotifyWindow(NULL, 0, 0);
+            s.events->SetNotifyWindow(0, 0, 0);
             s.events->Release();
         }
     }
@@ -135,7 +135,7 @@ HRESULT StartSound(DShowHLP::Sound* sound, BOOL loop, HWND window)
                                                reinterpret_cast<LONG_PTR>(sound));
         }
     } else if (sound->events != NULL) {
-        sound->events->SetNotifyWindow(NULL, 0, 0);
+        sound->events->SetNotifyWindow(0, 0, 0);
         sound->events->Release();
         sound->events = NULL;
     }
