@@ -61,7 +61,9 @@ void ArmingLoop(const HomingUser& u)
 void LaunchStep(const HomingUser& u, int i)
 {
     HomingLaserTable& t = *u.table;
-    t.step[i] += 1;
+    // Counted in unsigned arithmetic: a laser that is never disarmed counts on
+    // past 2^31 frames and wraps instead of overflowing a signed integer.
+    t.step[i] = static_cast<int32_t>(static_cast<uint32_t>(t.step[i]) + 1u);
     if (t.step[i] == 0) {
         Point s = u.source(i);
         t.originX[i] = s.x;
