@@ -2,6 +2,7 @@
 # folder velkarn-N/ with the program beside its images/ and sound/ folders,
 # ready to unzip and double-click on Windows.
 set(_velkarn_release_dir ${CMAKE_BINARY_DIR}/release)
+file(MAKE_DIRECTORY ${_velkarn_release_dir})
 set(_velkarn_zips)
 foreach(n 1 2 3)
   if(NOT TARGET velkarn-${n})
