@@ -5,6 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/setup.sh
 scripts/build.sh
+scripts/build.sh release  # the three release packages must build too
 source scripts/env.sh
 source scripts/session.sh
 trap velkarn_stop_session EXIT
