@@ -5,12 +5,11 @@
 // either shows the box of the file's group and ends with exit code 0 once the box
 // is closed, or, where the platform can still load the file, it runs and ends
 // with exit code 0 when its window is closed.
-#include "offscreen_target.h"
+#include "desktop.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <wincodec.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -27,11 +26,6 @@ const wchar_t* const SoundBoxText = L"サウンドファイルが開けません
 constexpr DWORD Deadline = 120000;  // ms; for slow machines, never an expectation
 constexpr int ClientW = 600, ClientH = 720;
 
-const wchar_t* const DataFiles[] = {
-    L"images\\back01.png", L"images\\jiki1.png", L"sound\\bgm01.mp3", L"sound\\bgm02.mp3",
-    L"sound\\bgm03.mp3",   L"sound\\bom2.mp3",   L"sound\\SHOT.mp3",  L"sound\\Loc2.mp3",
-};
-
 bool IsImage(const std::wstring& file)
 {
     return file.compare(0, 7, L"images\\") == 0;
@@ -39,21 +33,7 @@ bool IsImage(const std::wstring& file)
 
 bool WaitFor(const std::function<bool()>& done, DWORD deadline = Deadline)
 {
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (done())
-            return true;
-        if (GetTickCount() - start > deadline)
-            return false;
-        Sleep(50);
-    }
-}
-
-std::wstring FullPath(const std::wstring& relative)
-{
-    wchar_t full[MAX_PATH];
-    GetFullPathNameW(relative.c_str(), MAX_PATH, full, nullptr);
-    return full;
+    return PollUntil(done, deadline, 50);
 }
 
 std::vector<char> ReadAll(const std::wstring& path)
@@ -97,55 +77,6 @@ std::vector<char> RandomBytes(size_t n)
     return out;
 }
 
-HRESULT EncodePng(IWICImagingFactory* wic, IWICBitmap* bitmap, const std::wstring& path)
-{
-    IWICStream* stream = nullptr;
-    IWICBitmapEncoder* encoder = nullptr;
-    IWICBitmapFrameEncode* frame = nullptr;
-    HRESULT hr = wic->CreateStream(&stream);
-    if (SUCCEEDED(hr))
-        hr = stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE);
-    if (SUCCEEDED(hr))
-        hr = wic->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder);
-    if (SUCCEEDED(hr))
-        hr = encoder->Initialize(stream, WICBitmapEncoderNoCache);
-    if (SUCCEEDED(hr))
-        hr = encoder->CreateNewFrame(&frame, nullptr);
-    if (SUCCEEDED(hr))
-        hr = frame->Initialize(nullptr);
-    if (SUCCEEDED(hr))
-        hr = frame->WriteSource(bitmap, nullptr);
-    if (SUCCEEDED(hr))
-        hr = frame->Commit();
-    if (SUCCEEDED(hr))
-        hr = encoder->Commit();
-    if (frame)
-        frame->Release();
-    if (encoder)
-        encoder->Release();
-    if (stream)
-        stream->Release();
-    return hr;
-}
-
-// A valid PNG of one opaque pixel of the given colour (0xRRGGBB).
-HRESULT WriteTinyPng(const std::wstring& path, uint32_t rgb)
-{
-    OffscreenTarget off(1, 1);  // only for its imaging factory
-    IWICImagingFactory* wic = off.wic();
-    if (!wic)
-        return E_FAIL;
-    uint32_t pixel = 0xFF000000u | rgb;
-    IWICBitmap* bitmap = nullptr;
-    HRESULT hr = wic->CreateBitmapFromMemory(1, 1, GUID_WICPixelFormat32bppBGRA, 4, 4, reinterpret_cast<BYTE*>(&pixel),
-                                             &bitmap);
-    if (SUCCEEDED(hr))
-        hr = EncodePng(wic, bitmap, path);
-    if (bitmap)
-        bitmap->Release();
-    return hr;
-}
-
 enum class Damage { Empty, Truncated, Random, Folder, TinyPng };
 
 const char* DamageName(Damage d)
@@ -164,163 +95,44 @@ constexpr uint32_t TinyColour = 0xFF00FF;  // magenta: nothing else in the game 
 
 // A scratch copy of the third program and all its data files, one of them
 // damaged; removed again at the end, whatever the program left in it.
-class ScratchCopy {
+class ScratchCopy : public ScratchFolder {
 public:
-    ScratchCopy(const std::wstring& damaged, Damage damage)
+    ScratchCopy(const std::wstring& damaged, Damage damage) : ScratchFolder(L"badfiles")
     {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        path_ = std::wstring(temp) + L"velkarn-badfiles-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                std::to_wstring(++serial_);
-        CreateDirectoryW(path_.c_str(), nullptr);
-        CreateDirectoryW((path_ + L"\\images").c_str(), nullptr);
-        CreateDirectoryW((path_ + L"\\sound").c_str(), nullptr);
-        ok_ = CopyFileW(FullPath(L"velkarn-3.exe").c_str(), (path_ + L"\\velkarn-3.exe").c_str(), FALSE) != 0;
-        for (const wchar_t* f : DataFiles) {
-            std::wstring to = path_ + L"\\" + f;
-            if (damaged != f) {
-                ok_ = ok_ && CopyFileW(FullPath(f).c_str(), to.c_str(), FALSE) != 0;
-                continue;
-            }
-            switch (damage) {
-            case Damage::Empty:
-                ok_ = ok_ && WriteAll(to, {});
-                break;
-            case Damage::Truncated: {
-                std::vector<char> bytes = ReadAll(FullPath(f));
-                ok_ = ok_ && bytes.size() > 1;
-                bytes.resize(bytes.size() / 2);
-                ok_ = ok_ && WriteAll(to, bytes);
-                break;
-            }
-            case Damage::Random:
-                ok_ = ok_ && WriteAll(to, RandomBytes(4096));
-                break;
-            case Damage::Folder:
-                ok_ = ok_ && CreateDirectoryW(to.c_str(), nullptr) != 0;
-                break;
-            case Damage::TinyPng:
-                ok_ = ok_ && SUCCEEDED(WriteTinyPng(to, TinyColour));
-                break;
-            }
+        ok_ = CopyProgram(path(), L"velkarn-3.exe", damaged.c_str());
+        std::wstring to = *this / damaged.c_str();
+        switch (damage) {
+        case Damage::Empty:
+            ok_ = ok_ && WriteAll(to, {});
+            break;
+        case Damage::Truncated: {
+            std::vector<char> bytes = ReadAll(FullPath(damaged));
+            ok_ = ok_ && bytes.size() > 1;
+            bytes.resize(bytes.size() / 2);
+            ok_ = ok_ && WriteAll(to, bytes);
+            break;
+        }
+        case Damage::Random:
+            ok_ = ok_ && WriteAll(to, RandomBytes(4096));
+            break;
+        case Damage::Folder:
+            ok_ = ok_ && CreateDirectoryW(to.c_str(), nullptr) != 0;
+            break;
+        case Damage::TinyPng:  // a valid PNG of one pixel
+            ok_ = ok_ && SUCCEEDED(WriteOpaquePng(to, 1, 1, {TinyColour}));
+            break;
         }
     }
-    ~ScratchCopy() { RemoveTree(path_); }
     bool ok() const { return ok_; }
-    const std::wstring& path() const { return path_; }
 
 private:
-    static void RemoveTree(const std::wstring& dir)
-    {
-        WIN32_FIND_DATAW fd;
-        HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
-        if (h != INVALID_HANDLE_VALUE) {
-            do {
-                std::wstring name = fd.cFileName;
-                if (name == L"." || name == L"..")
-                    continue;
-                std::wstring full = dir + L"\\" + name;
-                if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    RemoveTree(full);
-                else
-                    DeleteFileW(full.c_str());
-            } while (FindNextFileW(h, &fd));
-            FindClose(h);
-        }
-        RemoveDirectoryW(dir.c_str());
-    }
-    std::wstring path_;
     bool ok_ = false;
-    static int serial_;
 };
-int ScratchCopy::serial_;
-
-// The program as a child process; ended by force (exit code 99) if a test leaves
-// it running.
-class Child {
-public:
-    Child(const std::wstring& exe, const std::wstring& folder)
-    {
-        STARTUPINFOW si = {};
-        si.cb = sizeof si;
-        std::wstring cmd = L"\"" + exe + L"\"";
-        started_ = CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
-                                  &pi_) != 0;
-    }
-    ~Child()
-    {
-        if (!started_)
-            return;
-        if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(pi_.hProcess, 99);
-            WaitForSingleObject(pi_.hProcess, 30000);
-        }
-        CloseHandle(pi_.hThread);
-        CloseHandle(pi_.hProcess);
-    }
-    bool started() const { return started_; }
-    bool running() const { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
-    long ExitCode() const
-    {
-        if (WaitForSingleObject(pi_.hProcess, Deadline) != WAIT_OBJECT_0)
-            return -1;
-        DWORD code = 0;
-        GetExitCodeProcess(pi_.hProcess, &code);
-        return static_cast<long>(code);
-    }
-    HWND FindTopWindow(const wchar_t* cls, const wchar_t* title = nullptr) const
-    {
-        HWND w = nullptr;
-        while ((w = FindWindowExW(nullptr, w, cls, title)) != nullptr) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            if (pid == pi_.dwProcessId)
-                return w;
-        }
-        return nullptr;
-    }
-
-private:
-    PROCESS_INFORMATION pi_ = {};
-    bool started_ = false;
-};
-
-BOOL CALLBACK FindStaticText(HWND child, LPARAM out)
-{
-    wchar_t cls[32], text[256];
-    GetClassNameW(child, cls, 32);
-    if (_wcsicmp(cls, L"Static") == 0 && GetWindowTextW(child, text, 256) > 0) {
-        *reinterpret_cast<std::wstring*>(out) = text;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 // The client area as the window's device context shows it, 0x00RRGGBB.
 std::vector<uint32_t> Capture(HWND hwnd)
 {
-    std::vector<uint32_t> out(ClientW * ClientH);
-    HDC source = GetDC(hwnd);
-    HDC memory = CreateCompatibleDC(source);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = ClientW;
-    bi.bmiHeader.biHeight = -ClientH;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, ClientW, ClientH, source, 0, 0, SRCCOPY);
-    GdiFlush();
-    const uint32_t* p = static_cast<const uint32_t*>(bits);
-    for (size_t i = 0; i < out.size(); i++)
-        out[i] = p[i] & 0xFFFFFF;
-    SelectObject(memory, old);
-    DeleteObject(dib);
-    DeleteDC(memory);
-    ReleaseDC(hwnd, source);
-    return out;
+    return CaptureClient(hwnd, ClientW, ClientH);
 }
 
 struct Case {
@@ -399,21 +211,7 @@ size_t CountColour(const std::vector<uint32_t>& picture, uint32_t rgb)
 // Writes a captured client area as a PNG.
 HRESULT SavePng(const std::vector<uint32_t>& shot, const std::wstring& path)
 {
-    OffscreenTarget off(1, 1);  // only for its imaging factory
-    IWICImagingFactory* wic = off.wic();
-    if (!wic)
-        return E_FAIL;
-    std::vector<uint32_t> opaque(shot);
-    for (uint32_t& p : opaque)
-        p |= 0xFF000000u;
-    IWICBitmap* bitmap = nullptr;
-    HRESULT hr = wic->CreateBitmapFromMemory(ClientW, ClientH, GUID_WICPixelFormat32bppBGRA, ClientW * 4,
-                                             ClientW * ClientH * 4, reinterpret_cast<BYTE*>(opaque.data()), &bitmap);
-    if (SUCCEEDED(hr))
-        hr = EncodePng(wic, bitmap, path);
-    if (bitmap)
-        bitmap->Release();
-    return hr;
+    return WriteOpaquePng(path, ClientW, ClientH, shot);
 }
 
 class BadFile : public ::testing::TestWithParam<Case> {};
@@ -425,7 +223,7 @@ TEST_P(BadFile, NoCrashTheRightBoxOrAGameAndExitCodeZero)
     const Case& c = GetParam();
     ScratchCopy copy(c.file, c.damage);
     ASSERT_TRUE(copy.ok()) << "scratch copy not made";
-    Child child(copy.path() + L"\\velkarn-3.exe", copy.path());
+    ChildProgram child(copy.path() + L"\\velkarn-3.exe", copy.path(), Deadline);
     ASSERT_TRUE(child.started());
 
     // The box is looked for by its caption, so that it is seen only once its
@@ -445,7 +243,7 @@ TEST_P(BadFile, NoCrashTheRightBoxOrAGameAndExitCodeZero)
         EXPECT_NE(expect, Expect::Runs) << "a box for a file that loads";
         std::wstring text;
         WaitFor([&] {
-            EnumChildWindows(box, FindStaticText, reinterpret_cast<LPARAM>(&text));
+            text = BoxText(box);
             return !text.empty();
         }, 10000);
         EXPECT_EQ(text, IsImage(c.file) ? ImageBoxText : SoundBoxText);

@@ -2,6 +2,7 @@
 // from outside as a user sees them: the window, its pictures, the keys, closing,
 // and the message box when a data file is missing. Every wait polls the screen or
 // the process against a generous deadline; no test depends on how fast frames come.
+#include "desktop.h"
 #include "offscreen_target.h"
 
 #include <gtest/gtest.h>
@@ -26,74 +27,8 @@ typedef std::vector<uint32_t> Picture;  // ClientW x ClientH, 0x00RRGGBB
 // Polls `done` every 100 ms until it holds or the deadline passes.
 bool WaitFor(const std::function<bool()>& done, DWORD deadline = Deadline)
 {
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (done())
-            return true;
-        if (GetTickCount() - start > deadline)
-            return false;
-        Sleep(100);
-    }
+    return PollUntil(done, deadline, 100);
 }
-
-std::wstring FullPath(const std::wstring& relative)
-{
-    wchar_t full[MAX_PATH];
-    GetFullPathNameW(relative.c_str(), MAX_PATH, full, nullptr);
-    return full;
-}
-
-// A child process, ended by force if a test leaves it running.
-class Child {
-public:
-    Child(const std::wstring& exe, const std::wstring& folder)
-    {
-        STARTUPINFOW si = {};
-        si.cb = sizeof si;
-        std::wstring cmd = L"\"" + exe + L"\"";
-        started_ = CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
-                                  &pi_) != 0;
-    }
-    ~Child()
-    {
-        if (started_) {
-            if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
-                TerminateProcess(pi_.hProcess, 99);
-                WaitForSingleObject(pi_.hProcess, 30000);
-            }
-            CloseHandle(pi_.hThread);
-            CloseHandle(pi_.hProcess);
-        }
-    }
-    bool started() const { return started_; }
-    bool running() const { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
-    DWORD id() const { return pi_.dwProcessId; }
-    // The exit code once the process has ended, or -1 if it does not end in time.
-    long ExitCode() const
-    {
-        if (WaitForSingleObject(pi_.hProcess, Deadline) != WAIT_OBJECT_0)
-            return -1;
-        DWORD code = 0;
-        GetExitCodeProcess(pi_.hProcess, &code);
-        return static_cast<long>(code);
-    }
-    // The top-level window of this process with the class and (if given) title.
-    HWND FindTopWindow(const wchar_t* cls, const wchar_t* title = nullptr) const
-    {
-        HWND w = nullptr;
-        while ((w = FindWindowExW(nullptr, w, cls, title)) != nullptr) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            if (pid == pi_.dwProcessId)
-                return w;
-        }
-        return nullptr;
-    }
-
-private:
-    PROCESS_INFORMATION pi_ = {};
-    bool started_ = false;
-};
 
 // The client area as the window's own device context shows it. The window is
 // brought to the front first: an inactive game stands still, and another
@@ -102,28 +37,7 @@ Picture Capture(HWND hwnd)
 {
     if (GetForegroundWindow() != hwnd)
         SetForegroundWindow(hwnd);
-    Picture out(ClientW * ClientH);
-    HDC source = GetDC(hwnd);
-    HDC memory = CreateCompatibleDC(source);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = ClientW;
-    bi.bmiHeader.biHeight = -ClientH;  // top-down
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, ClientW, ClientH, source, 0, 0, SRCCOPY);
-    GdiFlush();
-    const uint32_t* p = static_cast<const uint32_t*>(bits);
-    for (size_t i = 0; i < out.size(); i++)
-        out[i] = p[i] & 0xFFFFFF;
-    SelectObject(memory, old);
-    DeleteObject(dib);
-    DeleteDC(memory);
-    ReleaseDC(hwnd, source);
-    return out;
+    return CaptureClient(hwnd, ClientW, ClientH);
 }
 
 double MeanLevel(const Picture& a)
@@ -254,48 +168,10 @@ int FindShipX(const Picture& shot, const Sprite& ship)
     return best;
 }
 
+// Writes a capture as a PNG, for people to look at.
 HRESULT SavePng(const Picture& shot, const std::wstring& path)
 {
-    OffscreenTarget off(1, 1);  // only for its imaging factory
-    IWICImagingFactory* wic = off.wic();
-    if (!wic)
-        return E_FAIL;
-    std::vector<uint32_t> opaque(shot);
-    for (uint32_t& p : opaque)
-        p |= 0xFF000000u;
-    IWICBitmap* bitmap = nullptr;
-    IWICStream* stream = nullptr;
-    IWICBitmapEncoder* encoder = nullptr;
-    IWICBitmapFrameEncode* frame = nullptr;
-    HRESULT hr = wic->CreateBitmapFromMemory(ClientW, ClientH, GUID_WICPixelFormat32bppBGRA, ClientW * 4,
-                                             ClientW * ClientH * 4, reinterpret_cast<BYTE*>(opaque.data()), &bitmap);
-    if (SUCCEEDED(hr))
-        hr = wic->CreateStream(&stream);
-    if (SUCCEEDED(hr))
-        hr = stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE);
-    if (SUCCEEDED(hr))
-        hr = wic->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder);
-    if (SUCCEEDED(hr))
-        hr = encoder->Initialize(stream, WICBitmapEncoderNoCache);
-    if (SUCCEEDED(hr))
-        hr = encoder->CreateNewFrame(&frame, nullptr);
-    if (SUCCEEDED(hr))
-        hr = frame->Initialize(nullptr);
-    if (SUCCEEDED(hr))
-        hr = frame->WriteSource(bitmap, nullptr);
-    if (SUCCEEDED(hr))
-        hr = frame->Commit();
-    if (SUCCEEDED(hr))
-        hr = encoder->Commit();
-    if (frame)
-        frame->Release();
-    if (encoder)
-        encoder->Release();
-    if (stream)
-        stream->Release();
-    if (bitmap)
-        bitmap->Release();
-    return hr;
+    return WriteOpaquePng(path, ClientW, ClientH, shot);
 }
 
 void PostKey(HWND hwnd, UINT message, WPARAM vk)
@@ -319,7 +195,7 @@ TEST_P(Program, ShowsTheOpeningThenScrollsMovesTheShipAndClosesWithExitCodeZero)
     ASSERT_EQ(opening.size(), static_cast<size_t>(ClientW * ClientH)) << "images\\back01.png not readable";
     ASSERT_FALSE(ship.pixels.empty()) << "images\\jiki1.png not readable";
 
-    Child child(exe, FullPath(L"."));
+    ChildProgram child(exe, FullPath(L"."), Deadline);
     ASSERT_TRUE(child.started());
     HWND hwnd = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (hwnd = child.FindTopWindow(ClassName)) != nullptr || !child.running(); }));
@@ -384,54 +260,13 @@ INSTANTIATE_TEST_SUITE_P(Editions, Program, ::testing::Values(1, 2, 3),
 namespace {
 
 // A copy of the third program with its data files, less one, in a scratch folder.
-class ScratchCopy {
+class ScratchCopy : public ScratchFolder {
 public:
-    explicit ScratchCopy(const wchar_t* missing)
+    explicit ScratchCopy(const wchar_t* missing) : ScratchFolder(L"e2e")
     {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        path_ = std::wstring(temp) + L"velkarn-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                std::to_wstring(++serial_);
-        CreateDirectoryW(path_.c_str(), nullptr);
-        CreateDirectoryW((path_ + L"\\images").c_str(), nullptr);
-        CreateDirectoryW((path_ + L"\\sound").c_str(), nullptr);
-        for (const wchar_t* f : Files()) {
-            if (std::wstring(f) != missing)
-                CopyFileW(FullPath(f).c_str(), (path_ + L"\\" + f).c_str(), FALSE);
-        }
+        CopyProgram(path(), L"velkarn-3.exe", missing);  // a failed copy shows as the wrong box
     }
-    ~ScratchCopy()
-    {
-        for (const wchar_t* f : Files())
-            DeleteFileW((path_ + L"\\" + f).c_str());
-        RemoveDirectoryW((path_ + L"\\images").c_str());
-        RemoveDirectoryW((path_ + L"\\sound").c_str());
-        RemoveDirectoryW(path_.c_str());
-    }
-    const std::wstring& path() const { return path_; }
-
-private:
-    static std::vector<const wchar_t*> Files()
-    {
-        return {L"velkarn-3.exe",      L"images\\back01.png", L"images\\jiki1.png", L"sound\\bgm01.mp3",
-                L"sound\\bgm02.mp3",   L"sound\\bgm03.mp3",   L"sound\\bom2.mp3",   L"sound\\SHOT.mp3",
-                L"sound\\Loc2.mp3"};
-    }
-    std::wstring path_;
-    static int serial_;
 };
-int ScratchCopy::serial_;
-
-BOOL CALLBACK FindStaticText(HWND child, LPARAM out)
-{
-    wchar_t cls[32], text[256];
-    GetClassNameW(child, cls, 32);
-    if (_wcsicmp(cls, L"Static") == 0 && GetWindowTextW(child, text, 256) > 0) {
-        *reinterpret_cast<std::wstring*>(out) = text;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 struct MissingFile {
     const wchar_t* file;
@@ -445,14 +280,13 @@ class Missing : public ::testing::TestWithParam<MissingFile> {};
 TEST_P(Missing, ShowsItsBoxAndNoWindowThenEndsWithExitCodeZero)
 {
     ScratchCopy copy(GetParam().file);
-    Child child(copy.path() + L"\\velkarn-3.exe", copy.path());
+    ChildProgram child(copy.path() + L"\\velkarn-3.exe", copy.path(), Deadline);
     ASSERT_TRUE(child.started());
     HWND box = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (box = child.FindTopWindow(L"#32770", L"V2Ivo")) != nullptr || !child.running(); }));
     ASSERT_NE(box, nullptr) << "the program ended without a box";
 
-    std::wstring text;
-    EnumChildWindows(box, FindStaticText, reinterpret_cast<LPARAM>(&text));
+    std::wstring text = BoxText(box);
     EXPECT_EQ(text, GetParam().text);
     EXPECT_EQ(child.FindTopWindow(ClassName), nullptr);  // no main window behind the box
 

@@ -1,6 +1,7 @@
 // Loading the data files at start-up against real files in a scratch folder,
 // with each file missing in turn, and the conversion of a decoded image into a
 // device bitmap.
+#include "desktop.h"
 #include "offscreen_target.h"
 #include "shell.h"
 #include "shell_test_util.h"
@@ -23,10 +24,6 @@ int WINAPI RecordBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style)
     return IDOK;
 }
 
-const wchar_t* const DataFiles[] = {
-    L"images\\back01.png", L"images\\jiki1.png", L"sound\\bgm01.mp3", L"sound\\bgm02.mp3",
-    L"sound\\bgm03.mp3",   L"sound\\bom2.mp3",   L"sound\\SHOT.mp3",  L"sound\\Loc2.mp3",
-};
 const wchar_t* const SoundKeys[] = {L"bgm001", L"bgm002", L"bgm003", L"hit", L"pow", L"loc"};
 
 const wchar_t* const ImagesText = L"画像ファイルが開けません";
@@ -68,7 +65,7 @@ protected:
     // that no decoder reads, when `corrupt`), then LoadResources run inside it.
     BOOL LoadWithout(const wchar_t* missing, bool corrupt = false)
     {
-        ScratchFolder folder;
+        ScratchFolder folder(L"shell");
         CreateDirectoryW((folder / L"images").c_str(), nullptr);
         CreateDirectoryW((folder / L"sound").c_str(), nullptr);
         std::vector<uint32_t> pixels(16 * 16, 0xFF204080u);
@@ -169,7 +166,7 @@ TEST(Bitmaps, ConvertedPixelsArePremultipliedAndAnImageWithoutAlphaIsOpaque)
     ASSERT_GE(CreateImagingFactory(), 0);
     OffscreenTarget off(4, 1);
     ASSERT_TRUE(off.ok());
-    ScratchFolder folder;
+    ScratchFolder folder(L"shell");
     // Half-transparent red, fully transparent green; then the same without alpha.
     std::vector<uint32_t> pixels = {0x80FF0000u, 0x0000FF00u};
     ASSERT_GE(WritePng(folder / L"alpha.png", 2, 1, pixels, true), 0);

@@ -1,6 +1,7 @@
 // The paint cycle against a fake factory whose window targets draw into a real
 // offscreen target: what a paint creates, what a lost device throws away and
 // rebuilds, and that a paint without its resources runs no game frame.
+#include "desktop.h"
 #include "fake_d2d.h"
 #include "game.h"
 #include "offscreen_target.h"
@@ -32,7 +33,7 @@ protected:
         ASSERT_TRUE(offscreen->ok());
         ASSERT_GE(CreateImagingFactory(), 0);
         {
-            ScratchFolder folder;
+            ScratchFolder folder(L"shell");
             ASSERT_GE(WritePng(folder / L"back01.png", SheetW, SheetH, Pattern(1), false), 0);
             ASSERT_GE(WritePng(folder / L"jiki1.png", SheetW, SheetH, Pattern(2), true), 0);
             LoadImageFrame((folder / L"back01.png").c_str(), &g_backgroundImage);

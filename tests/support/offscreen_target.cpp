@@ -1,6 +1,8 @@
 // offscreen_target.cpp: a WIC bitmap render target for pixel checks.
 #include "offscreen_target.h"
 
+#include "desktop.h"
+
 OffscreenTarget::OffscreenTarget(UINT width, UINT height) : width_(width), height_(height)
 {
     comInitialised_ = SUCCEEDED(CoInitialize(nullptr));
@@ -55,31 +57,5 @@ uint32_t OffscreenTarget::Pixel(UINT x, UINT y) const
 
 HRESULT OffscreenTarget::SavePng(const wchar_t* path) const
 {
-    IWICStream* stream = nullptr;
-    IWICBitmapEncoder* encoder = nullptr;
-    IWICBitmapFrameEncode* frame = nullptr;
-    HRESULT hr = wic_->CreateStream(&stream);
-    if (SUCCEEDED(hr))
-        hr = stream->InitializeFromFilename(path, GENERIC_WRITE);
-    if (SUCCEEDED(hr))
-        hr = wic_->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder);
-    if (SUCCEEDED(hr))
-        hr = encoder->Initialize(stream, WICBitmapEncoderNoCache);
-    if (SUCCEEDED(hr))
-        hr = encoder->CreateNewFrame(&frame, nullptr);
-    if (SUCCEEDED(hr))
-        hr = frame->Initialize(nullptr);
-    if (SUCCEEDED(hr))
-        hr = frame->WriteSource(bitmap_, nullptr);
-    if (SUCCEEDED(hr))
-        hr = frame->Commit();
-    if (SUCCEEDED(hr))
-        hr = encoder->Commit();
-    if (frame)
-        frame->Release();
-    if (encoder)
-        encoder->Release();
-    if (stream)
-        stream->Release();
-    return hr;
+    return EncodePng(wic_, bitmap_, path);
 }
