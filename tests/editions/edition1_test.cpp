@@ -57,14 +57,12 @@ TEST_F(Edition1, LockOnDrawsAGreenLineFromTheShipToEachMarkedEnemy)
     PlaceEnemy(0, 300, 400);
     PlaceEnemy(1, 400, 450);
     RunLockOnDisplay(&rt);
-    std::vector<GlowLine> lines = GlowLines();
+    std::vector<GlowLine> lines = GlowLines(rt.log);
     ASSERT_EQ(lines.size(), 2u);
     for (const GlowLine& l : lines) {
         EXPECT_EQ(l.p0.x, 300.0f);
         EXPECT_EQ(l.p0.y, 520.0f);
-        EXPECT_EQ(l.core.r, 0.0f);
-        EXPECT_EQ(l.core.g, 1.0f);
-        EXPECT_EQ(l.core.b, 0.0f);
+        EXPECT_EQ(l.rgb, 0x00ff00u);
     }
     EXPECT_EQ(lines[0].p1.x, 300.0f);
     EXPECT_EQ(lines[0].p1.y, 400.0f);

@@ -54,18 +54,6 @@ std::string Tokens(const CallLog& log)
 
 const std::string Burst = "sh" + std::string(80, 's') + std::string(80, 'm') + std::string(59, 'l');
 
-void PlaceEnemy(int slot, float x, float y, float hit)
-{
-    Enemy& e = g_enemies[slot];
-    e.alive = 1;
-    e.x = x;
-    e.y = y;
-    e.hit = hit;
-    e.deathTimer = 0;
-    e.phase = 0;
-    e.heading = 0;
-}
-
 void Particle(int slot, int k, float x, float y, float dx, float dy, float age = 0)
 {
     DebrisTable& d = g_enemyDebris;
