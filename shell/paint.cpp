@@ -3,6 +3,7 @@
 #include "shell.h"
 
 #include "game.h"
+#include "renderer.h"
 
 ID2D1Factory* g_d2dFactory;
 IDWriteFactory* g_dwriteFactory;
@@ -40,6 +41,27 @@ void RenderFrame(ID2D1RenderTarget* rt)
     StepAndDrawEffects(rt, g_brush, g_frameCount);
 }
 
+// Under Wine the platform's Direct2D draws every call through OpenGL, far too
+// slowly for 30 frames a second, so the software target takes its place there;
+// elsewhere the platform's Direct2D draws. VELKARN_RENDERER=direct2d or software
+// overrides the choice; any other value is ignored. Decided once per run.
+static bool UseSoftwareRenderer()
+{
+    static const bool software = [] {
+        wchar_t value[16];
+        DWORD n = GetEnvironmentVariableW(L"VELKARN_RENDERER", value, ARRAYSIZE(value));
+        if (n > 0 && n < ARRAYSIZE(value)) {
+            if (wcscmp(value, L"software") == 0)
+                return true;
+            if (wcscmp(value, L"direct2d") == 0)
+                return false;
+        }
+        HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+        return ntdll != NULL && GetProcAddress(ntdll, "wine_get_version") != NULL;
+    }();
+    return software;
+}
+
 // Builds the render target at the window's client size, then the sprite sheet, the
 // background sheet and the brush. An existing render target means all four exist:
 // a failure after the render target discards everything made so far, so the next
@@ -53,9 +75,11 @@ HRESULT CreateDeviceResources(HWND hwnd)
     RECT rc;
     GetClientRect(hwnd, &rc);
     D2D1_SIZE_U size = D2D1::SizeU(rc.right - rc.left, rc.bottom - rc.top);
-    HRESULT hr = g_d2dFactory->CreateHwndRenderTarget(D2D1::RenderTargetProperties(),
-                                                      D2D1::HwndRenderTargetProperties(hwnd, size),
-                                                      &g_renderTarget);
+    HRESULT hr = UseSoftwareRenderer()
+                     ? CreateSoftwareRenderTarget(g_d2dFactory, hwnd, size, NULL, &g_renderTarget)
+                     : g_d2dFactory->CreateHwndRenderTarget(D2D1::RenderTargetProperties(),
+                                                            D2D1::HwndRenderTargetProperties(hwnd, size),
+                                                            &g_renderTarget);
     if (hr < 0)
         return hr;
 

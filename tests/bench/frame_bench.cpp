@@ -5,15 +5,17 @@
 //       replay runs several times and each frame keeps its shortest time, so
 //       that a preemption by another process does not pass for game work,
 //   (b) the number of drawing calls the frame makes,
-//   (c) for a sample of frames (every 50th and the 20 with the most drawing
-//       calls), BeginDraw to EndDraw on a real 600 x 720 window render target
-//       with the real sheets, the rest of the replay running on the counting
+//   (c) BeginDraw to EndDraw on a real 600 x 720 window with the real sheets,
+//       presenting to the window: on the software renderer for every frame, and
+//       on the platform's Direct2D for a sample (every 50th frame and the 20 with
+//       the most drawing calls), the rest of that replay running on the counting
 //       target so that the sampled frames are the very frames of (a).
 // Prints its figures as Markdown; asserts nothing.
 //
 // Usage: frame_benchN.exe [--frames N] [--repeats N] [--no-window] [--dump FILE]
 // (--dump writes each frame's stage clock, drawing calls and (a) to FILE.)
 #include "replay.h"
+#include "renderer.h"
 
 #include <dwrite.h>
 #include <psapi.h>
@@ -40,7 +42,8 @@ struct FrameRecord {
     double worstUs = 0;   //      and the longest, for comparison
     uint32_t draws;       // (b)
     CallCounts counts;
-    double drawUs = -1;   // (c), for sampled frames only
+    double drawUs = -1;   // (c) on the platform's Direct2D, for sampled frames only
+    double softUs = -1;   // (c) on the software renderer, for every frame
 };
 
 double s_ticksPerUs;
@@ -147,7 +150,7 @@ HRESULT LoadSheet(RealTarget& t, const wchar_t* file, ID2D1Bitmap** bitmap)
     return hr;
 }
 
-HRESULT CreateRealTarget(RealTarget& t)
+HRESULT CreateBenchWindow(RealTarget& t)
 {
     HINSTANCE instance = GetModuleHandleW(NULL);
     WNDCLASSEXW wc = {};
@@ -156,7 +159,7 @@ HRESULT CreateRealTarget(RealTarget& t)
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(NULL, IDC_ARROW);
     wc.lpszClassName = L"velkarn_frame_bench";
-    if (RegisterClassExW(&wc) == 0)
+    if (RegisterClassExW(&wc) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         return HRESULT_FROM_WIN32(GetLastError());
     RECT r = {0, 0, static_cast<LONG>(ClientWidth), static_cast<LONG>(ClientHeight)};
     DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
@@ -167,9 +170,17 @@ HRESULT CreateRealTarget(RealTarget& t)
         return HRESULT_FROM_WIN32(GetLastError());
     ShowWindow(t.hwnd, SW_SHOWNORMAL);
     UpdateWindow(t.hwnd);
+    return S_OK;
+}
 
+// The window's render target, the platform's or the software one, with the real
+// sheets, the brush, the text format and the stroke style, as the program makes them.
+HRESULT CreateRealTarget(RealTarget& t, bool software)
+{
+    HRESULT hr = CreateBenchWindow(t);
     // Multi-threaded, as the program makes it: every call then takes the factory's lock.
-    HRESULT hr = D2D1CreateFactory(D2D1_FACTORY_TYPE_MULTI_THREADED, &t.factory);
+    if (SUCCEEDED(hr))
+        hr = D2D1CreateFactory(D2D1_FACTORY_TYPE_MULTI_THREADED, &t.factory);
     if (SUCCEEDED(hr))
         hr = DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
                                  reinterpret_cast<IUnknown**>(&t.dwrite));
@@ -179,9 +190,10 @@ HRESULT CreateRealTarget(RealTarget& t)
     if (SUCCEEDED(hr)) {
         RECT rc;
         GetClientRect(t.hwnd, &rc);
-        hr = t.factory->CreateHwndRenderTarget(
-            D2D1::RenderTargetProperties(),
-            D2D1::HwndRenderTargetProperties(t.hwnd, D2D1::SizeU(rc.right - rc.left, rc.bottom - rc.top)), &t.rt);
+        D2D1_SIZE_U size = D2D1::SizeU(rc.right - rc.left, rc.bottom - rc.top);
+        hr = software ? CreateSoftwareRenderTarget(t.factory, t.hwnd, size, NULL, &t.rt)
+                      : t.factory->CreateHwndRenderTarget(D2D1::RenderTargetProperties(),
+                                                         D2D1::HwndRenderTargetProperties(t.hwnd, size), &t.rt);
     }
     if (SUCCEEDED(hr))
         hr = LoadSheet(t, L"images\\jiki1.png", &t.sprites);
@@ -265,17 +277,73 @@ void PrintTopFrames(const char* title, const std::vector<FrameRecord>& frames, s
     if (order.size() > static_cast<size_t>(TopFrames))
         order.resize(TopFrames);
     printf("\n%s\n\n", title);
-    printf("| frame | stage clock | (a) game µs | (c) draw µs | drawing calls | bitmaps | lines | ellipses | texts | SetColor |\n");
-    printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    printf("| frame | stage clock | (a) game µs | (c) software µs | (c) Direct2D µs | drawing calls | bitmaps | lines | ellipses | texts | SetColor |\n");
+    printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     for (int f : order) {
         const FrameRecord& r = frames[f];
-        char drawText[32] = "-";
+        char drawText[32] = "-", softText[32] = "-";
         if (r.drawUs >= 0)
             snprintf(drawText, sizeof drawText, "%.0f", r.drawUs);
-        printf("| %d | %.0f | %.1f | %s | %u | %u | %u | %u | %u | %u |\n", f, r.clock, r.workUs, drawText, r.draws,
+        if (r.softUs >= 0)
+            snprintf(softText, sizeof softText, "%.0f", r.softUs);
+        printf("| %d | %.0f | %.1f | %s | %s | %u | %u | %u | %u | %u | %u |\n", f, r.clock, r.workUs, softText, drawText, r.draws,
                r.counts.n[CountBitmap], r.counts.n[CountLine], r.counts.n[CountEllipse], r.counts.n[CountText],
                r.counts.n[CountSetColor]);
     }
+}
+
+struct DrawPass {
+    bool ok = false;
+    std::vector<int> drawn;
+    double memoryBefore = 0, memoryAfter = 0, calls = 0;
+    int failures = 0;
+    HRESULT firstFailure = S_OK;
+    bool matches = true;  // the undrawn frames made the calls of pass 1
+};
+
+// Replays the script with the frames marked in `draw` drawn on a real target
+// (software or the platform's), timed into frames[f].*out, and the others on the
+// counting target.
+DrawPass RunDrawPass(bool software, const std::vector<char>& draw, std::vector<FrameRecord>& frames,
+                     double FrameRecord::*out, ReplayResources& res)
+{
+    DrawPass pass;
+    CountingRenderTarget counting;
+    RealTarget real;
+    HRESULT hr = CreateRealTarget(real, software);
+    if (FAILED(hr)) {
+        fprintf(stderr, "frame_bench: no %s render target (0x%08lx); (c) skipped\n", software ? "software" : "Direct2D",
+                static_cast<unsigned long>(hr));
+        ReleaseRealTarget(real);
+        return pass;
+    }
+    StartReplay(res);
+    for (int f = 0; f < static_cast<int>(frames.size()); f++) {
+        ApplyScriptKeys(f);
+        if (draw[f]) {
+            // Memory is counted from the end of the first drawn frame, which sets
+            // the renderer up.
+            if (!pass.drawn.empty())
+                pass.calls += frames[f].draws;
+            PumpMessages();
+            HRESULT end = S_OK;
+            frames[f].*out = DrawRealFrame(real, &end);
+            if (FAILED(end) && pass.failures++ == 0)
+                pass.firstFailure = end;
+            if (pass.drawn.empty())
+                pass.memoryBefore = PrivateBytes();
+            pass.drawn.push_back(f);
+        } else {
+            g_callCounts.Clear();
+            RunGameFrame(&counting);
+            if (g_callCounts.DrawingCalls() != frames[f].draws)
+                pass.matches = false;
+        }
+    }
+    pass.memoryAfter = PrivateBytes();
+    ReleaseRealTarget(real);
+    pass.ok = true;
+    return pass;
 }
 
 }  // namespace
@@ -346,57 +414,23 @@ int main(int argc, char** argv)
         }
     }
 
-    // Pass 2: the same replay, with the sampled frames drawn for real.
-    std::vector<int> sampled;
-    int drawFailures = 0;
-    HRESULT firstFailure = S_OK;
-    bool replayMatches = true;
-    double memoryBefore = 0, memoryAfter = 0, sampledCalls = 0;
+    // Passes 2 and 3: the same replay drawn for real, every frame on the software
+    // renderer, then the sample on the platform's Direct2D.
+    std::vector<char> isSample(frameTotal, 0);
+    for (int f = 0; f < frameTotal; f += SampleEvery)
+        isSample[f] = 1;
+    std::vector<int> byCalls(frameTotal);
+    std::iota(byCalls.begin(), byCalls.end(), 0);
+    std::stable_sort(byCalls.begin(), byCalls.end(), [&](int x, int y) { return frames[x].draws > frames[y].draws; });
+    for (int i = 0; i < BusiestSamples && i < frameTotal; i++)
+        isSample[byCalls[i]] = 1;
+    DrawPass soft, platform;
     if (window) {
-        std::vector<char> isSample(frameTotal, 0);
-        for (int f = 0; f < frameTotal; f += SampleEvery)
-            isSample[f] = 1;
-        std::vector<int> byCalls(frameTotal);
-        std::iota(byCalls.begin(), byCalls.end(), 0);
-        std::stable_sort(byCalls.begin(), byCalls.end(),
-                         [&](int x, int y) { return frames[x].draws > frames[y].draws; });
-        for (int i = 0; i < BusiestSamples && i < frameTotal; i++)
-            isSample[byCalls[i]] = 1;
-
         CoInitialize(NULL);
-        RealTarget real;
-        HRESULT hr = CreateRealTarget(real);
-        if (FAILED(hr)) {
-            fprintf(stderr, "frame_bench: no real render target (0x%08lx); (c) skipped\n", static_cast<unsigned long>(hr));
-            window = false;
-        } else {
-            StartReplay(res);
-            for (int f = 0; f < frameTotal; f++) {
-                ApplyScriptKeys(f);
-                if (isSample[f]) {
-                    // Memory is counted from the end of the first drawn frame, which
-                    // sets the renderer up.
-                    if (!sampled.empty())
-                        sampledCalls += frames[f].draws;
-                    PumpMessages();
-                    HRESULT end = S_OK;
-                    frames[f].drawUs = DrawRealFrame(real, &end);
-                    if (FAILED(end) && drawFailures++ == 0)
-                        firstFailure = end;
-                    if (sampled.empty())
-                        memoryBefore = PrivateBytes();
-                    sampled.push_back(f);
-                } else {
-                    g_callCounts.Clear();
-                    RunGameFrame(&counting);
-                    if (g_callCounts.DrawingCalls() != frames[f].draws)
-                        replayMatches = false;
-                }
-            }
-            memoryAfter = PrivateBytes();
-        }
-        ReleaseRealTarget(real);
+        soft = RunDrawPass(true, std::vector<char>(frameTotal, 1), frames, &FrameRecord::softUs, res);
+        platform = RunDrawPass(false, isSample, frames, &FrameRecord::drawUs, res);
         CoUninitialize();
+        window = soft.ok && platform.ok;
     }
 
     // ---- figures ----
@@ -421,12 +455,20 @@ int main(int argc, char** argv)
 
     std::vector<int> all(frameTotal);
     std::iota(all.begin(), all.end(), 0);
-    if (window && !sampled.empty()) {
-        std::vector<double> drawn;
+    if (window && !platform.drawn.empty()) {
+        std::vector<double> softAll, softSampled, drawn;
+        int softOver10 = 0, softOver16 = 0, softOver33 = 0;
+        for (int f = 0; f < frameTotal; f++) {
+            softAll.push_back(frames[f].softUs);
+            softOver10 += frames[f].softUs > 10000.0;
+            softOver16 += frames[f].softUs > 16000.0;
+            softOver33 += frames[f].softUs > 33000.0;
+        }
         double sx = 0, sy = 0, sxx = 0, sxy = 0, drawOnly = 0;
-        for (int f : sampled) {
+        for (int f : platform.drawn) {
             const FrameRecord& r = frames[f];
             drawn.push_back(r.drawUs);
+            softSampled.push_back(r.softUs);
             double x = r.draws, y = r.drawUs;
             sx += x;
             sy += y;
@@ -434,37 +476,51 @@ int main(int argc, char** argv)
             sxy += x * y;
             drawOnly += r.drawUs - r.workUs;
         }
-        Summary c = Summarise(drawn);
-        double n = static_cast<double>(sampled.size());
+        Summary cs = Summarise(softAll), css = Summarise(softSampled), c = Summarise(drawn);
+        double n = static_cast<double>(platform.drawn.size());
         double slope = (n * sxy - sx * sy) / (n * sxx - sx * sx);
         double intercept = (sy - slope * sx) / n;
-        printf("| (c) BeginDraw to EndDraw, µs (%zu sampled frames) | %.0f | %.0f | %.0f |\n", sampled.size(), c.mean,
-               c.p99, c.max);
+        printf("| (c) software renderer, µs (all %d frames) | %.0f | %.0f | %.0f |\n", frameTotal, cs.mean, cs.p99,
+               cs.max);
+        printf("| (c) software renderer, µs (the %zu frames sampled below) | %.0f | %.0f | %.0f |\n",
+               platform.drawn.size(), css.mean, css.p99, css.max);
+        printf("| (c) platform's Direct2D, µs (%zu sampled frames) | %.0f | %.0f | %.0f |\n", platform.drawn.size(),
+               c.mean, c.p99, c.max);
         printf("\nFrames whose game work (a) exceeds 1 ms: %d of %d (%d in the longest of the replays).\n",
                overOneMs, frameTotal, worstOverOneMs);
-        printf("\nAgainst the 33 ms frame: the game's work takes at most %.1f %% of it; drawing on the real "
-               "target takes %.1f frames on average and %.1f at most.\n",
-               a.max / 330.0, c.mean / 33000.0, c.max / 33000.0);
-        printf("\nCost per drawing call implied by (c): %.1f µs, the slope of a least-squares line through the "
-               "sampled frames, whose intercept, %.0f µs, is the per-frame cost of clearing and presenting; "
+        printf("\nSoftware renderer (c): %d of %d frames above 10 ms, %d above 16 ms, %d above 33 ms. On the sampled "
+               "frames the platform's Direct2D takes %.0f times as long on average (%.0f times at the maximum).\n",
+               softOver10, frameTotal, softOver16, softOver33, css.mean > 0 ? c.mean / css.mean : 0.0,
+               css.max > 0 ? c.max / css.max : 0.0);
+        printf("\nAgainst the 33 ms frame: the game's work takes at most %.1f %% of it; the software renderer "
+               "takes %.1f %% on average and %.1f %% at most; the platform's Direct2D takes %.1f frames on average "
+               "and %.1f at most.\n",
+               a.max / 330.0, cs.mean / 330.0, cs.max / 330.0, c.mean / 33000.0, c.max / 33000.0);
+        printf("\nPlatform's Direct2D per drawing call, from (c): %.1f µs, the slope of a least-squares line through "
+               "the sampled frames, whose intercept, %.0f µs, is the per-frame cost of clearing and presenting; "
                "%.1f µs if the whole of (c) - (a) over the sample is divided among its drawing calls.\n",
                slope, intercept, sx > 0 ? drawOnly / sx : 0.0);
-        printf("\nPrivate memory of the benchmark across the replay of (c) (the game allocates nothing, and "
-               "nothing plays), after the first drawn frame: %+.1f MB over %zu drawn frames and %.0f drawing calls, "
-               "%.0f bytes per call.\n",
-               (memoryAfter - memoryBefore) / 1048576.0, sampled.size() - 1, sampledCalls,
-               sampledCalls > 0 ? (memoryAfter - memoryBefore) / sampledCalls : 0.0);
-        if (drawFailures)
-            printf("\nEndDraw failed in %d sampled frames (first 0x%08lx).\n", drawFailures,
-                   static_cast<unsigned long>(firstFailure));
+        printf("\nPrivate memory of the benchmark after the first drawn frame (the game allocates nothing, and "
+               "nothing plays): software renderer %+.1f MB over %zu frames and %.0f drawing calls; platform's "
+               "Direct2D %+.1f MB over %zu frames and %.0f drawing calls, %.0f bytes per call.\n",
+               (soft.memoryAfter - soft.memoryBefore) / 1048576.0, soft.drawn.size() - 1, soft.calls,
+               (platform.memoryAfter - platform.memoryBefore) / 1048576.0, platform.drawn.size() - 1, platform.calls,
+               platform.calls > 0 ? (platform.memoryAfter - platform.memoryBefore) / platform.calls : 0.0);
+        for (const DrawPass* pass : {&soft, &platform})
+            if (pass->failures)
+                printf("\nEndDraw failed in %d frames on the %s (first 0x%08lx).\n", pass->failures,
+                       pass == &soft ? "software renderer" : "platform's Direct2D",
+                       static_cast<unsigned long>(pass->firstFailure));
         PrintTopFrames("Ten most expensive frames by game work (a):", frames, all, &FrameRecord::workUs);
-        PrintTopFrames("Ten most expensive sampled frames by real drawing (c):", frames, sampled, &FrameRecord::drawUs);
+        PrintTopFrames("Ten most expensive frames on the software renderer (c):", frames, all, &FrameRecord::softUs);
+        PrintTopFrames("Ten most expensive sampled frames on the platform's Direct2D (c):", frames, platform.drawn,
+                       &FrameRecord::drawUs);
     } else {
         printf("\nFrames whose game work (a) exceeds 1 ms: %d of %d (%d in the longest of the replays).\n",
                overOneMs, frameTotal, worstOverOneMs);
         PrintTopFrames("Ten most expensive frames by game work (a):", frames, all, &FrameRecord::workUs);
     }
-    if (!replayMatches || !repeatsMatch)
+    if (!soft.matches || !platform.matches || !repeatsMatch)
         printf("\nWARNING: the replays did not all make the same drawing calls.\n");
     printf("\nThread CPU time over the %d replays of (a): %.0f ms (GetThreadTimes), wall time %.0f ms; the sum of the "
            "shortest times is %.0f ms per replay.\n\n",

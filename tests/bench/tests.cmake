@@ -9,7 +9,7 @@ target_link_libraries(velkarn_replay PUBLIC velkarn_test_support velkarn_game)
 # test (it measures and prints, and asserts nothing).
 foreach(n 1 2 3)
   add_executable(frame_bench${n} ${CMAKE_CURRENT_LIST_DIR}/frame_bench.cpp ${VELKARN_EDITION_${n}_SOURCE})
-  target_link_libraries(frame_bench${n} PRIVATE velkarn_replay velkarn_game velkarn_sound_stub
+  target_link_libraries(frame_bench${n} PRIVATE velkarn_replay velkarn_game velkarn_sound_stub velkarn_renderer
                         d2d1 dwrite windowscodecs ole32 user32 gdi32 psapi)
 endforeach()
 

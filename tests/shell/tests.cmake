@@ -21,3 +21,5 @@ velkarn_add_test(shell_tests
                  EDITION 3
                  LOCK)
 add_dependencies(shell_tests shell_test_files)
+# The paint cycle is tested with the platform's target behind a fake factory.
+set_tests_properties(shell_tests PROPERTIES ENVIRONMENT VELKARN_RENDERER=direct2d)
