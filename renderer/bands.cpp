@@ -116,38 +116,38 @@ DWORD WINAPI BandWorkers::ThreadMain(void* param)
         WaitForSingleObject(go, INFINITE);
         if (self.quit_)
             return 0;
-        self.DrawBands(start.thread);
-        if (InterlockedDecrement(&self.running_) == 0)
+        if (self.DrawBands(start.thread))
             SetEvent(self.done_);
     }
 }
 
-void BandWorkers::DrawBands(int thread)
+// Takes bands until none is left; true if this thread finished the frame's last one.
+bool BandWorkers::DrawBands(int thread)
 {
+    bool last = false;
     for (;;) {
         LONG band = InterlockedIncrement(&nextBand_) - 1;
         if (band >= bandCount_)
-            return;
+            return last;
         int y0 = band * BandRows;
         DrawBand(*frame_, y0, std::min(frame_->height, y0 + BandRows), scratch_[thread]);
+        last = InterlockedIncrement(&bandsDone_) == bandCount_;
     }
 }
 
+// The frame is done when its last band is, whoever drew it: a worker that wakes
+// late finds no band left and goes back to sleep, so the caller never waits for
+// a thread that has nothing to do.
 void BandWorkers::Draw(const FrameView& frame)
 {
     frame_ = &frame;
     bandCount_ = (frame.height + BandRows - 1) / BandRows;
-    nextBand_ = 0;
-    int workers = threads_ - 1;
-    if (workers == 0 || frame.count == 0) {
-        DrawBands(0);
-        return;
-    }
-    running_ = workers;
+    bandsDone_ = 0;
+    InterlockedExchange(&nextBand_, 0);  // publishes the frame to the workers
     for (HANDLE go : go_)
         SetEvent(go);
-    DrawBands(0);
-    WaitForSingleObject(done_, INFINITE);
+    if (!DrawBands(0))
+        WaitForSingleObject(done_, INFINITE);
 }
 
 }  // namespace sw

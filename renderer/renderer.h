@@ -21,7 +21,7 @@ struct SoftwareRenderOptions {
 // Creates a render target of `size` pixels that presents to `hwnd` at every
 // EndDraw, with one GDI call. With a NULL hwnd the target presents nothing and
 // its pixels are read back with CopySoftwareTargetPixels. `factory` is what
-// GetFactory returns and what draws the glyphs of DrawText, once per text.
+// GetFactory returns.
 HRESULT CreateSoftwareRenderTarget(ID2D1Factory* factory, HWND hwnd, D2D1_SIZE_U size,
                                    const SoftwareRenderOptions* options, ID2D1HwndRenderTarget** target);
 

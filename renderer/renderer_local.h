@@ -218,17 +218,17 @@ bool MapBitmap(const BitmapPixels& bitmap, const D2D1_RECT_F& dest, const D2D1_R
 
 // ---- text -----------------------------------------------------------------------------
 
-// A text laid out and rasterised once by the platform, kept as coverage.
+// A text laid out and rasterised once by DirectWrite, kept as coverage.
 struct TextMask {
     int left = 0, top = 0, width = 0, height = 0;
     std::vector<uint8_t> coverage;  // width x height, top row first
 };
 
-// The texts a target has drawn, each rasterised by the platform the first time it
+// The texts a target has drawn, each rasterised by DirectWrite the first time it
 // is drawn and kept for later frames. Full cache: the oldest entry makes room.
 class TextCache {
 public:
-    TextCache(ID2D1Factory* factory, UINT width, UINT height);
+    TextCache(UINT width, UINT height);
     ~TextCache();
     TextCache(const TextCache&) = delete;
     TextCache& operator=(const TextCache&) = delete;
@@ -243,7 +243,7 @@ private:
     static constexpr int Capacity = 16;
     HRESULT Rasterise(Entry& e);
 
-    ID2D1Factory* factory_;
+    IDWriteFactory* dwrite_ = nullptr;  // the shared factory, from the first text on
     UINT width_, height_;
     std::vector<Entry*> entries_;
 };
@@ -263,7 +263,7 @@ public:
 
 private:
     static DWORD WINAPI ThreadMain(void* self);
-    void DrawBands(int thread);
+    bool DrawBands(int thread);
 
     int threads_;
     int bandCount_ = 0;
@@ -273,7 +273,7 @@ private:
     std::vector<HANDLE> go_;                // one per worker
     HANDLE done_ = NULL;
     volatile LONG nextBand_ = 0;
-    volatile LONG running_ = 0;
+    volatile LONG bandsDone_ = 0;
     volatile LONG quit_ = 0;
 };
 

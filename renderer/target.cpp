@@ -196,7 +196,7 @@ class SoftwareTarget final : public ID2D1HwndRenderTarget {
 public:
     SoftwareTarget(ID2D1Factory* factory, HWND hwnd, D2D1_SIZE_U size, const SoftwareRenderOptions& options)
         : factory_(factory), hwnd_(hwnd), width_(static_cast<int>(size.width)), height_(static_cast<int>(size.height)),
-          plain_(options.plainPaths), texts_(factory, size.width, size.height),
+          plain_(options.plainPaths), texts_(size.width, size.height),
           workers_(options.plainPaths ? 1 : options.threads, static_cast<int>(size.width))
     {
         factory_->AddRef();

@@ -1,11 +1,10 @@
 // text.cpp: DrawText. Laying out and rasterising glyphs stays the platform's
-// job: the first time a text is drawn, the platform's Direct2D draws it in white
-// on a transparent bitmap the size of the target, at the very place the call
-// asks for; the bitmap's alpha is kept, trimmed to the text, as coverage. Every
-// later frame blends that coverage in the brush's colour.
+// job: the first time a text is drawn, DirectWrite lays it out as Direct2D's
+// DrawText does (a text layout as wide and high as the layout rectangle, drawn
+// from its top-left corner, lines flowing below it unclipped, baselines snapped
+// to whole pixels) and rasterises each glyph run; the grey-scale coverage is
+// kept, trimmed to the text. Every later frame blends it in the brush's colour.
 #include "renderer_local.h"
-
-#include <wincodec.h>
 
 #include <algorithm>
 
@@ -53,7 +52,7 @@ struct TextCache::Entry {
     }
 };
 
-TextCache::TextCache(ID2D1Factory* factory, UINT width, UINT height) : factory_(factory), width_(width), height_(height)
+TextCache::TextCache(UINT width, UINT height) : width_(width), height_(height)
 {
     entries_.reserve(Capacity);
 }
@@ -62,6 +61,8 @@ TextCache::~TextCache()
 {
     for (Entry* e : entries_)
         delete e;
+    if (dwrite_ != nullptr)
+        dwrite_->Release();
 }
 
 const TextMask* TextCache::Find(const WCHAR* text, UINT length, IDWriteTextFormat* format, const D2D1_RECT_F& layout,
@@ -97,73 +98,169 @@ const TextMask* TextCache::Find(const WCHAR* text, UINT length, IDWriteTextForma
     return e->ok ? &e->mask : nullptr;
 }
 
-// Draws the text with the platform's Direct2D on a WIC bitmap of the target's size
-// and keeps the rows and columns that carry any of its alpha.
-HRESULT TextCache::Rasterise(Entry& e)
+namespace {
+
+// Receives the glyph runs of a laid-out text and rasterises each with DirectWrite
+// into a canvas the size of the target.
+class CoverageRenderer final : public IDWriteTextRenderer {
+public:
+    CoverageRenderer(IDWriteFactory* factory, int width, int height)
+        : factory_(factory), width_(width), height_(height), canvas_(static_cast<size_t>(width) * height, 0)
+    {
+    }
+    const std::vector<uint8_t>& Canvas() const { return canvas_; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        if (iid == IID_IUnknown || iid == __uuidof(IDWritePixelSnapping) || iid == __uuidof(IDWriteTextRenderer)) {
+            *out = static_cast<IDWriteTextRenderer*>(this);
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    // Lives on the stack of one rasterisation: the count is not kept.
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE IsPixelSnappingDisabled(void*, WINBOOL* disabled) override
+    {
+        *disabled = FALSE;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetCurrentTransform(void*, DWRITE_MATRIX* m) override
+    {
+        *m = {1, 0, 0, 1, 0, 0};
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetPixelsPerDip(void*, FLOAT* ppd) override
+    {
+        *ppd = 1.0f;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DrawGlyphRun(void*, FLOAT x, FLOAT y, DWRITE_MEASURING_MODE measuring,
+                                           const DWRITE_GLYPH_RUN* run, const DWRITE_GLYPH_RUN_DESCRIPTION*,
+                                           IUnknown*) override;
+    // Nothing here underlines, strikes through or embeds objects.
+    HRESULT STDMETHODCALLTYPE DrawUnderline(void*, FLOAT, FLOAT, const DWRITE_UNDERLINE*, IUnknown*) override
+    {
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DrawStrikethrough(void*, FLOAT, FLOAT, const DWRITE_STRIKETHROUGH*, IUnknown*) override
+    {
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DrawInlineObject(void*, FLOAT, FLOAT, IDWriteInlineObject*, WINBOOL, WINBOOL,
+                                               IUnknown*) override
+    {
+        return S_OK;
+    }
+
+private:
+    IDWriteFactory* factory_;
+    int width_, height_;
+    std::vector<uint8_t> canvas_;
+};
+
+// The rendering mode DirectWrite recommends for the run; outlines (large sizes)
+// are rasterised as natural symmetric glyphs, which the analysis can draw.
+DWRITE_RENDERING_MODE RunRenderingMode(IDWriteFactory* factory, const DWRITE_GLYPH_RUN* run,
+                                       DWRITE_MEASURING_MODE measuring)
 {
-    IWICImagingFactory* wic = nullptr;
-    IWICBitmap* bitmap = nullptr;
-    ID2D1RenderTarget* rt = nullptr;
-    ID2D1SolidColorBrush* white = nullptr;
-    HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                  reinterpret_cast<void**>(&wic));
+    DWRITE_RENDERING_MODE mode = DWRITE_RENDERING_MODE_NATURAL_SYMMETRIC;
+    IDWriteRenderingParams* params = nullptr;
+    if (SUCCEEDED(factory->CreateRenderingParams(&params))) {
+        // Not tested: on failure the natural symmetric mode stands.
+        run->fontFace->GetRecommendedRenderingMode(run->fontEmSize, 1.0f, measuring, params, &mode);
+        params->Release();
+    }
+    if (mode == DWRITE_RENDERING_MODE_DEFAULT || mode == DWRITE_RENDERING_MODE_OUTLINE)
+        mode = DWRITE_RENDERING_MODE_NATURAL_SYMMETRIC;
+    return mode;
+}
+
+// Grey-scale coverage: an aliased run as it is, a ClearType run as the mean of
+// its three sub-pixel samples. Runs composite over each other as coverage does.
+HRESULT CoverageRenderer::DrawGlyphRun(void*, FLOAT x, FLOAT y, DWRITE_MEASURING_MODE measuring,
+                                       const DWRITE_GLYPH_RUN* run, const DWRITE_GLYPH_RUN_DESCRIPTION*, IUnknown*)
+{
+    DWRITE_RENDERING_MODE mode = RunRenderingMode(factory_, run, measuring);
+    DWRITE_TEXTURE_TYPE type =
+        mode == DWRITE_RENDERING_MODE_ALIASED ? DWRITE_TEXTURE_ALIASED_1x1 : DWRITE_TEXTURE_CLEARTYPE_3x1;
+    int samples = type == DWRITE_TEXTURE_ALIASED_1x1 ? 1 : 3;
+    IDWriteGlyphRunAnalysis* analysis = nullptr;
+    HRESULT hr = factory_->CreateGlyphRunAnalysis(run, 1.0f, nullptr, mode, measuring, x, y, &analysis);
+    RECT bounds = {};
     if (SUCCEEDED(hr))
-        hr = wic->CreateBitmap(width_, height_, GUID_WICPixelFormat32bppPBGRA, WICBitmapCacheOnLoad, &bitmap);
-    if (SUCCEEDED(hr)) {
-        D2D1_RENDER_TARGET_PROPERTIES props = D2D1::RenderTargetProperties(
-            D2D1_RENDER_TARGET_TYPE_DEFAULT, D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED),
-            96.0f, 96.0f);
-        hr = factory_->CreateWicBitmapRenderTarget(bitmap, &props, &rt);
-    }
-    if (SUCCEEDED(hr))
-        hr = rt->CreateSolidColorBrush(D2D1::ColorF(1.0f, 1.0f, 1.0f, 1.0f), &white);
-    if (SUCCEEDED(hr)) {
-        // Grey-scale coverage: the colour comes later, from the brush of each frame.
-        rt->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
-        rt->BeginDraw();
-        rt->Clear(D2D1::ColorF(0, 0, 0, 0));
-        rt->DrawText(e.text.data(), static_cast<UINT>(e.text.size()), e.format, &e.layout, white, e.options,
-                     e.measuring);
-        hr = rt->EndDraw();
-    }
-    std::vector<uint32_t> pixels;
-    if (SUCCEEDED(hr)) {
-        pixels.resize(static_cast<size_t>(width_) * height_);
-        hr = bitmap->CopyPixels(nullptr, width_ * 4, static_cast<UINT>(pixels.size() * 4),
-                                reinterpret_cast<BYTE*>(pixels.data()));
-    }
-    if (SUCCEEDED(hr)) {
-        int x0 = static_cast<int>(width_), y0 = static_cast<int>(height_), x1 = 0, y1 = 0;
-        for (int y = 0; y < static_cast<int>(height_); y++)
-            for (int x = 0; x < static_cast<int>(width_); x++)
-                if (pixels[static_cast<size_t>(y) * width_ + x] >> 24) {
-                    x0 = std::min(x0, x);
-                    x1 = std::max(x1, x + 1);
-                    y0 = std::min(y0, y);
-                    y1 = std::max(y1, y + 1);
-                }
-        TextMask& m = e.mask;
-        if (x0 < x1) {
-            m.left = x0;
-            m.top = y0;
-            m.width = x1 - x0;
-            m.height = y1 - y0;
-            m.coverage.resize(static_cast<size_t>(m.width) * m.height);
-            for (int y = 0; y < m.height; y++)
-                for (int x = 0; x < m.width; x++)
-                    m.coverage[static_cast<size_t>(y) * m.width + x] =
-                        static_cast<uint8_t>(pixels[static_cast<size_t>(y0 + y) * width_ + x0 + x] >> 24);
+        hr = analysis->GetAlphaTextureBounds(type, &bounds);
+    if (SUCCEEDED(hr) && bounds.right > bounds.left && bounds.bottom > bounds.top) {
+        int w = bounds.right - bounds.left, h = bounds.bottom - bounds.top;
+        std::vector<uint8_t> texture(static_cast<size_t>(w) * h * samples);
+        hr = analysis->CreateAlphaTexture(type, &bounds, texture.data(), static_cast<UINT32>(texture.size()));
+        for (int ty = 0; SUCCEEDED(hr) && ty < h; ty++) {
+            int cy = bounds.top + ty;
+            if (cy < 0 || cy >= height_)
+                continue;
+            for (int tx = 0; tx < w; tx++) {
+                int cx = bounds.left + tx;
+                if (cx < 0 || cx >= width_)
+                    continue;
+                const uint8_t* t = &texture[(static_cast<size_t>(ty) * w + tx) * samples];
+                uint32_t a = samples == 1 ? t[0] : (t[0] + t[1] + t[2] + 1) / 3;
+                uint8_t& c = canvas_[static_cast<size_t>(cy) * width_ + cx];
+                c = static_cast<uint8_t>(a + c - Div255(a * c));
+            }
         }
     }
-    if (white != nullptr)
-        white->Release();
-    if (rt != nullptr)
-        rt->Release();
-    if (bitmap != nullptr)
-        bitmap->Release();
-    if (wic != nullptr)
-        wic->Release();
+    if (analysis != nullptr)
+        analysis->Release();
     return hr;
+}
+
+}  // namespace
+
+// Lays the text out with DirectWrite as Direct2D's DrawText does and keeps the
+// rows and columns that carry any of its coverage.
+HRESULT TextCache::Rasterise(Entry& e)
+{
+    if (dwrite_ == nullptr) {
+        HRESULT hr = DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
+                                         reinterpret_cast<IUnknown**>(&dwrite_));
+        if (FAILED(hr))
+            return hr;
+    }
+    IDWriteTextLayout* layout = nullptr;
+    HRESULT hr = dwrite_->CreateTextLayout(e.text.data(), static_cast<UINT32>(e.text.size()), e.format,
+                                           e.layout.right - e.layout.left, e.layout.bottom - e.layout.top, &layout);
+    if (FAILED(hr))
+        return hr;
+    CoverageRenderer renderer(dwrite_, static_cast<int>(width_), static_cast<int>(height_));
+    hr = layout->Draw(nullptr, &renderer, e.layout.left, e.layout.top);
+    layout->Release();
+    if (FAILED(hr))
+        return hr;
+
+    const std::vector<uint8_t>& canvas = renderer.Canvas();
+    int x0 = static_cast<int>(width_), y0 = static_cast<int>(height_), x1 = 0, y1 = 0;
+    for (int y = 0; y < static_cast<int>(height_); y++)
+        for (int x = 0; x < static_cast<int>(width_); x++)
+            if (canvas[static_cast<size_t>(y) * width_ + x] != 0) {
+                x0 = std::min(x0, x);
+                x1 = std::max(x1, x + 1);
+                y0 = std::min(y0, y);
+                y1 = std::max(y1, y + 1);
+            }
+    TextMask& m = e.mask;
+    if (x0 < x1) {
+        m.left = x0;
+        m.top = y0;
+        m.width = x1 - x0;
+        m.height = y1 - y0;
+        m.coverage.resize(static_cast<size_t>(m.width) * m.height);
+        for (int y = 0; y < m.height; y++)
+            std::copy_n(&canvas[static_cast<size_t>(y0 + y) * width_ + x0], m.width,
+                        &m.coverage[static_cast<size_t>(y) * m.width]);
+    }
+    return S_OK;
 }
 
 void DrawTextRows(const FrameView& frame, const TextCommand& c, int y0, int y1, BandScratch& scratch)
