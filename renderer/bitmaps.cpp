@@ -194,29 +194,35 @@ void DrawBitmapRows(const FrameView& frame, const BitmapCommand& c, int y0, int 
     if (cx0 >= cx1 || ry0 >= ry1)
         return;
 
+    // Each column's left texel, its weight and its coverage by the destination.
+    // At a 1:1 scale (fast loops only) the texel steps by one and the weight
+    // stays, so only the first column is worked out; otherwise a table holds them.
+    const bool unit = !frame.plain && c.su == 1.0;
     int32_t* column = scratch.column.data();
     uint16_t* weight = scratch.weight.data();
     uint16_t* edge = scratch.edge.data();
-    for (int x = cx0; x < cx1; x++) {
-        SplitSample(c.u0 + (x + 0.5) * c.su, &column[x], &weight[x]);
-        edge[x] = EdgeCover(x, c.dl, c.dr);
+    int column0 = 0;
+    uint16_t weight0 = 0;
+    if (unit) {
+        SplitSample(c.u0 + (cx0 + 0.5), &column0, &weight0);
+    } else {
+        for (int x = cx0; x < cx1; x++) {
+            SplitSample(c.u0 + (x + 0.5) * c.su, &column[x], &weight[x]);
+            edge[x] = EdgeCover(x, c.dl, c.dr);
+        }
     }
 
     // The fast loop's columns: whole pixels whose two texels lie in the source
-    // rectangle (the right one only matters with a weight), at a 1:1 scale.
+    // rectangle (the right one only matters with a weight), a multiple of four.
     int fast0 = cx1, fast1 = cx1;
-    if (!frame.plain && c.su == 1.0) {
-        for (int x = cx0; x < cx1; x++) {
-            bool inside = edge[x] == 256 && column[x] >= c.sx0 &&
-                          (column[x] + 1 <= c.sx1 - 1 || (weight[x] == 0 && column[x] <= c.sx1 - 1));
-            if (inside && fast0 == cx1)
-                fast0 = x;
-            if (inside)
-                fast1 = x + 1;
-            else if (fast0 != cx1)
-                break;
-        }
-        fast1 = fast0 + (fast1 - fast0) / 4 * 4;
+    if (unit) {
+        int shift = cx0 - column0;  // column x samples texel x - shift
+        fast0 = std::max({cx0, static_cast<int>(std::ceil(c.dl)), c.sx0 + shift});
+        fast1 = std::min({cx1, static_cast<int>(std::floor(c.dr)), (weight0 != 0 ? c.sx1 - 1 : c.sx1) + shift});
+        if (fast1 - fast0 < 4)
+            fast0 = fast1 = cx1;
+        else
+            fast1 = fast0 + (fast1 - fast0) / 4 * 4;
     }
 
     for (int y = ry0; y < ry1; y++) {
@@ -232,16 +238,20 @@ void DrawBitmapRows(const FrameView& frame, const BitmapCommand& c, int y0, int 
         if (rowA == rowB)
             fy = 0;  // clamped at the top or bottom: both rows are one
         for (int x = cx0; x < cx1; x++) {
-            if (x == fast0 && fast1 > fast0) {
-                UnitScaleRun(dst + x, rowA + column[x], rowB + column[x], fast1 - fast0, weight[x], fy, kRow);
+            if (x == fast0) {
+                int texel = column0 + (x - cx0);
+                UnitScaleRun(dst + x, rowA + texel, rowB + texel, fast1 - fast0, weight0, fy, kRow);
                 x = fast1 - 1;
                 continue;
             }
-            int ia = Clamp(column[x], c.sx0, c.sx1 - 1), ib = Clamp(column[x] + 1, c.sx0, c.sx1 - 1);
-            uint32_t s = Bilerp(rowA[ia], rowA[ib], rowB[ia], rowB[ib], weight[x], fy);
+            int texel = unit ? column0 + (x - cx0) : column[x];
+            uint16_t fx = unit ? weight0 : weight[x];
+            int ia = Clamp(texel, c.sx0, c.sx1 - 1), ib = Clamp(texel + 1, c.sx0, c.sx1 - 1);
+            uint32_t s = Bilerp(rowA[ia], rowA[ib], rowB[ia], rowB[ib], fx, fy);
             if (s == 0)
                 continue;
-            dst[x] = BlendPixel(dst[x], s, (kRow * edge[x]) >> 8);
+            uint16_t cover = unit ? EdgeCover(x, c.dl, c.dr) : edge[x];
+            dst[x] = BlendPixel(dst[x], s, (kRow * cover) >> 8);
         }
     }
 }
