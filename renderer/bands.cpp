@@ -50,6 +50,17 @@ void DrawBand(const FrameView& frame, int y0, int y1, BandScratch& scratch)
 
 namespace {
 
+// Names the calling thread where the platform can (Windows 10 and later, Wine),
+// for debuggers and for the end-to-end tests, which tell the renderers apart by it.
+void NameThread(const wchar_t* name)
+{
+    typedef HRESULT(WINAPI * SetThreadDescriptionFn)(HANDLE, PCWSTR);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    FARPROC proc = kernel != NULL ? GetProcAddress(kernel, "SetThreadDescription") : NULL;
+    if (proc != NULL)
+        reinterpret_cast<SetThreadDescriptionFn>(reinterpret_cast<void*>(proc))(GetCurrentThread(), name);
+}
+
 struct WorkerStart {
     BandWorkers* owner;
     int thread;
@@ -108,6 +119,7 @@ BandWorkers::~BandWorkers()
 
 DWORD WINAPI BandWorkers::ThreadMain(void* param)
 {
+    NameThread(WorkerThreadName);
     WorkerStart start = *static_cast<WorkerStart*>(param);
     delete static_cast<WorkerStart*>(param);
     BandWorkers& self = *start.owner;

@@ -30,6 +30,9 @@ HRESULT CreateSoftwareRenderTarget(ID2D1Factory* factory, HWND hwnd, D2D1_SIZE_U
 // software target or `count` is not its width times its height.
 HRESULT CopySoftwareTargetPixels(ID2D1RenderTarget* target, uint32_t* pixels, size_t count);
 
+// The name of the threads that draw the bands of a frame beside the caller.
+constexpr const wchar_t* WorkerThreadName = L"velkarn band worker";
+
 // How many calls, since the program started, reached a method of the software
 // target, its brush or its bitmaps that it does not implement (those draw
 // nothing and return E_NOTIMPL where they can).
