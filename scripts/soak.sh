@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # soak.sh [-m MINUTES] [EDITION...]: plays each edition (default 3) for MINUTES
 # (default 10) under Wine, with keys pressed all the time, and once a minute
-# records the frames advanced, the private memory and the handle count of the
-# program. Passes when every program stays up, its memory and handles do not
+# records the frames advanced and their rate, the private memory and the handle
+# count of the program. Passes when every program stays up, its memory and handles do not
 # grow after the second minute, and it ends with exit code 0 when its window is
 # closed. Several editions run side by side, each on a virtual display and a Wine
 # prefix of its own (a copy of the project's), so each window stays active and
@@ -84,9 +84,10 @@ soak_one() {
     (cd "$bin" && exec "${probe[@]}" keys $((minutes * 60 + 5)) </dev/null >/dev/null 2>&1) &
     local keys=$!
     read -r first_frames private handles <<<"$line"
-    printf '%6s %10s %14s %8s\n' minute frames private handles >>"$log"
-    printf '%6d %10d %14d %8d\n' 0 0 "$private" "$handles" >>"$log"
-    local start=$SECONDS verdict=0
+    printf '%6s %10s %9s %14s %8s\n' minute frames frames/s private handles >>"$log"
+    printf '%6d %10d %9s %14d %8d\n' 0 0 - "$private" "$handles" >>"$log"
+    local start=$SECONDS verdict=0 before now rate lowest=""
+    before="$(date +%s.%N)"
     for m in $(seq 1 "$minutes"); do
         local due=$((start + m * 60 - SECONDS))
         [ $due -le 0 ] || sleep $due
@@ -95,11 +96,19 @@ soak_one() {
             verdict=1
             break
         fi
+        now="$(date +%s.%N)"
         read -r frames private handles <<<"$line"
         rows+=("$m $frames $private $handles")
-        printf '%6d %10d %14d %8d\n' "$m" $((frames - first_frames)) "$private" "$handles" >>"$log"
+        # Frames a second over the time between the two samples, not the nominal minute.
+        rate="$(awk -v f=$((frames - first_frames)) -v a="$before" -v b="$now" 'BEGIN { printf "%.1f", f / (b - a) }')"
+        printf '%6d %10d %9s %14d %8d\n' "$m" $((frames - first_frames)) "$rate" "$private" "$handles" >>"$log"
+        if [ -z "$lowest" ] || awk -v r="$rate" -v l="$lowest" 'BEGIN { exit !(r < l) }'; then
+            lowest=$rate
+        fi
         first_frames=$frames
+        before=$now
     done
+    [ -z "$lowest" ] || echo "lowest frame rate over a minute: $lowest frames a second" >>"$log"
     kill "$keys" 2>/dev/null || true
     wait "$keys" 2>/dev/null || true
 
