@@ -56,59 +56,6 @@ void ReleaseAndClear(T** p)
     }
 }
 
-// As the paint cycle loads them: frame 0 of the PNG, converted to premultiplied BGRA.
-HRESULT LoadSheet(IWICImagingFactory* wic, ID2D1RenderTarget* rt, const wchar_t* file, ID2D1Bitmap** bitmap)
-{
-    IWICBitmapDecoder* decoder = nullptr;
-    IWICBitmapFrameDecode* frame = nullptr;
-    IWICFormatConverter* converter = nullptr;
-    HRESULT hr = wic->CreateDecoderFromFilename(file, NULL, GENERIC_READ, WICDecodeMetadataCacheOnLoad, &decoder);
-    if (SUCCEEDED(hr))
-        hr = decoder->GetFrame(0, &frame);
-    if (SUCCEEDED(hr))
-        hr = wic->CreateFormatConverter(&converter);
-    if (SUCCEEDED(hr))
-        hr = converter->Initialize(frame, GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, NULL, 0.0,
-                                   WICBitmapPaletteTypeMedianCut);
-    if (SUCCEEDED(hr))
-        hr = rt->CreateBitmapFromWicBitmap(converter, NULL, bitmap);
-    ReleaseAndClear(&converter);
-    ReleaseAndClear(&frame);
-    ReleaseAndClear(&decoder);
-    return hr;
-}
-
-// The resources the program makes for a target (shell/paint.cpp), made for `target`.
-HRESULT MakeSink(ID2D1RenderTarget* target, ID2D1Factory* factory, IWICImagingFactory* wic, IDWriteFactory* dwrite,
-                 TeeSink* s)
-{
-    s->target = target;
-    HRESULT hr = LoadSheet(wic, target, L"images\\jiki1.png", &s->sprites);
-    if (SUCCEEDED(hr))
-        hr = LoadSheet(wic, target, L"images\\back01.png", &s->background);
-    if (SUCCEEDED(hr))
-        hr = target->CreateSolidColorBrush(D2D1::ColorF(0x000000, 1.0f), &s->brush);
-    if (SUCCEEDED(hr))
-        hr = dwrite->CreateTextFormat(L"メイリオ", NULL, DWRITE_FONT_WEIGHT_BLACK, DWRITE_FONT_STYLE_NORMAL,
-                                      DWRITE_FONT_STRETCH_EXTRA_EXPANDED, 56.0f, L"", &s->format);
-    if (SUCCEEDED(hr)) {
-        D2D1_STROKE_STYLE_PROPERTIES stroke = D2D1::StrokeStyleProperties(
-            D2D1_CAP_STYLE_ROUND, D2D1_CAP_STYLE_ROUND, D2D1_CAP_STYLE_FLAT, D2D1_LINE_JOIN_MITER, 10.0f,
-            D2D1_DASH_STYLE_SOLID, 0.0f);
-        hr = factory->CreateStrokeStyle(&stroke, NULL, 0, &s->stroke);
-    }
-    return hr;
-}
-
-void ReleaseSink(TeeSink& s)
-{
-    ReleaseAndClear(&s.stroke);
-    ReleaseAndClear(&s.format);
-    ReleaseAndClear(&s.brush);
-    ReleaseAndClear(&s.background);
-    ReleaseAndClear(&s.sprites);
-}
-
 // One frame with the game's resource globals pointing at the tee's, as the paint
 // cycle draws it; the brush colour and text alignment carry over both ways, as
 // they would with one brush and one format throughout.
@@ -180,12 +127,12 @@ FrameSet DrawFrames()
         hr = CreateSoftwareRenderTarget(factory, NULL, D2D1::SizeU(Width, Height), &fastOptions, &fast);
     if (SUCCEEDED(hr))
         hr = CreateSoftwareRenderTarget(factory, NULL, D2D1::SizeU(Width, Height), &plainOptions, &plain);
-    if (SUCCEEDED(hr))
-        hr = MakeSink(fast, factory, platform.wic(), dwrite, &sinks[0]);
-    if (SUCCEEDED(hr))
-        hr = MakeSink(plain, factory, platform.wic(), dwrite, &sinks[1]);
-    if (SUCCEEDED(hr))
-        hr = MakeSink(platform.target(), platform.factory(), platform.wic(), dwrite, &sinks[2]);
+    sinks[0].target = fast;
+    sinks[1].target = plain;
+    sinks[2].target = platform.target();
+    // Each stroke style from its target's own factory.
+    for (size_t i = 0; i < sinks.size() && SUCCEEDED(hr); i++)
+        hr = sinks[i].res.Make(sinks[i].target, i < 2 ? factory : platform.factory(), platform.wic(), dwrite);
 
     if (SUCCEEDED(hr)) {
         TeeTarget tee(sinks);
@@ -223,7 +170,7 @@ FrameSet DrawFrames()
         set.failure = text;
     }
     for (TeeSink& s : sinks)
-        ReleaseSink(s);
+        s.res.Release();
     ReleaseAndClear(&plain);
     ReleaseAndClear(&fast);
     ReleaseAndClear(&dwrite);

@@ -5,13 +5,13 @@ void TeeBrush::SetColor(const D2D1_COLOR_F* c)
 {
     colour = *c;
     for (const TeeSink& s : sinks_)
-        s.brush->SetColor(c);
+        s.res.brush->SetColor(c);
 }
 
 void TeeBrush::SetOpacity(FLOAT opacity)
 {
     for (const TeeSink& s : sinks_)
-        s.brush->SetOpacity(opacity);
+        s.res.brush->SetOpacity(opacity);
 }
 
 HRESULT TeeTextFormat::SetTextAlignment(DWRITE_TEXT_ALIGNMENT a)
@@ -19,7 +19,7 @@ HRESULT TeeTextFormat::SetTextAlignment(DWRITE_TEXT_ALIGNMENT a)
     alignment = a;
     HRESULT hr = S_OK;
     for (const TeeSink& s : sinks_) {
-        HRESULT one = s.format->SetTextAlignment(a);
+        HRESULT one = s.res.largeFormat->SetTextAlignment(a);
         if (SUCCEEDED(hr))
             hr = one;
     }
@@ -30,7 +30,7 @@ HRESULT TeeTextFormat::SetParagraphAlignment(DWRITE_PARAGRAPH_ALIGNMENT a)
 {
     HRESULT hr = S_OK;
     for (const TeeSink& s : sinks_) {
-        HRESULT one = s.format->SetParagraphAlignment(a);
+        HRESULT one = s.res.largeFormat->SetParagraphAlignment(a);
         if (SUCCEEDED(hr))
             hr = one;
     }
@@ -77,11 +77,9 @@ void TeeTarget::DrawBitmap(ID2D1Bitmap* bitmap, const D2D1_RECT_F* dest, FLOAT o
                            D2D1_BITMAP_INTERPOLATION_MODE mode, const D2D1_RECT_F* source)
 {
     draws += 1;
-    ID2D1Bitmap* TeeSink::*sheet = bitmap == &sprites ? &TeeSink::sprites
-                                   : bitmap == &background ? &TeeSink::background
-                                                           : nullptr;
+    const TeeBitmap* tee = bitmap == &sprites ? &sprites : bitmap == &background ? &background : nullptr;
     for (const TeeSink& s : sinks_)
-        s.target->DrawBitmap(sheet != nullptr ? s.*sheet : bitmap, dest, opacity, mode, source);
+        s.target->DrawBitmap(tee != nullptr ? s.res.*tee->sheet : bitmap, dest, opacity, mode, source);
 }
 
 void TeeTarget::DrawText(const WCHAR* text, UINT length, IDWriteTextFormat* f, const D2D1_RECT_F* layout,
@@ -90,7 +88,7 @@ void TeeTarget::DrawText(const WCHAR* text, UINT length, IDWriteTextFormat* f, c
     draws += 1;
     texts += 1;
     for (const TeeSink& s : sinks_)
-        s.target->DrawText(text, length, f == &format ? s.format : f, layout, Brush(b, s), options, measuring);
+        s.target->DrawText(text, length, f == &format ? s.res.largeFormat : f, layout, Brush(b, s), options, measuring);
 }
 
 void TeeTarget::Clear(const D2D1_COLOR_F* colour)

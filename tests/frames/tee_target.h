@@ -3,20 +3,16 @@
 // format and stroke style, so that one step of the game is drawn by all of them.
 #pragma once
 
+#include "game_resources.h"
 #include "recording_target.h"
 
 #include <cstdint>
 #include <vector>
 
-// One real target and the resources made by it (or, for the text format and the
-// stroke style, by its factory).
+// One real target and the program's resources made for it.
 struct TeeSink {
     ID2D1RenderTarget* target = nullptr;
-    ID2D1SolidColorBrush* brush = nullptr;
-    ID2D1Bitmap* sprites = nullptr;
-    ID2D1Bitmap* background = nullptr;
-    IDWriteTextFormat* format = nullptr;
-    ID2D1StrokeStyle* stroke = nullptr;
+    GameResources res;
 };
 
 // A line as the game asked for it: the picture comparison needs its ends.
@@ -49,8 +45,8 @@ private:
 // Stands for one sheet; each sink draws its own bitmap of that sheet.
 class TeeBitmap : public FakeBitmap {
 public:
-    explicit TeeBitmap(ID2D1Bitmap* TeeSink::*sheet) : sheet(sheet) {}
-    ID2D1Bitmap* TeeSink::*sheet;
+    explicit TeeBitmap(ID2D1Bitmap* GameResources::*sheet) : sheet(sheet) {}
+    ID2D1Bitmap* GameResources::*sheet;
 };
 
 // The game draws through this target and the globals below; any call it does not
@@ -60,8 +56,8 @@ class TeeTarget : public RecordingRenderTarget {
 
 public:
     explicit TeeTarget(std::vector<TeeSink> sinks)
-        : sinks_(std::move(sinks)), brush(sinks_), format(sinks_), sprites(&TeeSink::sprites),
-          background(&TeeSink::background)
+        : sinks_(std::move(sinks)), brush(sinks_), format(sinks_), sprites(&GameResources::sprites),
+          background(&GameResources::background)
     {
     }
 
@@ -69,7 +65,7 @@ public:
     TeeTextFormat format;
     TeeBitmap sprites, background;
     // What the game passes as its stroke style: each sink gets its own.
-    ID2D1StrokeStyle* stroke() const { return sinks_.front().stroke; }
+    ID2D1StrokeStyle* stroke() const { return sinks_.front().res.roundStroke; }
 
     std::vector<TeeLine> lines;  // since BeginDraw
     uint32_t draws = 0;          // drawing calls since BeginDraw, counted as the counting target counts them
@@ -102,6 +98,6 @@ public:
     using RecordingRenderTarget::FillEllipse;
 
 private:
-    ID2D1Brush* Brush(ID2D1Brush* b, const TeeSink& s) const { return b == &brush ? s.brush : b; }
-    ID2D1StrokeStyle* Stroke(ID2D1StrokeStyle* st, const TeeSink& s) const { return st == stroke() ? s.stroke : st; }
+    ID2D1Brush* Brush(ID2D1Brush* b, const TeeSink& s) const { return b == &brush ? s.res.brush : b; }
+    ID2D1StrokeStyle* Stroke(ID2D1StrokeStyle* st, const TeeSink& s) const { return st == stroke() ? s.res.roundStroke : st; }
 };
