@@ -1,7 +1,8 @@
-# Counting doubles and the fixed key script, shared by the frame benchmark and the
-# allocation test.
+# Counting doubles, the fixed key script and the program's drawing resources for a
+# real target, shared by the frame benchmark, the allocation test and the frame tests.
 add_library(velkarn_replay STATIC ${CMAKE_CURRENT_LIST_DIR}/counting_target.cpp
-                                  ${CMAKE_CURRENT_LIST_DIR}/replay.cpp)
+                                  ${CMAKE_CURRENT_LIST_DIR}/replay.cpp
+                                  ${CMAKE_CURRENT_LIST_DIR}/game_resources.cpp)
 target_include_directories(velkarn_replay PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(velkarn_replay PUBLIC velkarn_test_support velkarn_game)
 
