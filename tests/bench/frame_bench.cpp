@@ -14,6 +14,7 @@
 //
 // Usage: frame_benchN.exe [--frames N] [--repeats N] [--no-window] [--dump FILE]
 // (--dump writes each frame's stage clock, drawing calls and (a) to FILE.)
+#include "game_resources.h"
 #include "replay.h"
 #include "renderer.h"
 
@@ -103,11 +104,7 @@ struct RealTarget {
     IDWriteFactory* dwrite = nullptr;
     IWICImagingFactory* wic = nullptr;
     ID2D1HwndRenderTarget* rt = nullptr;
-    ID2D1SolidColorBrush* brush = nullptr;
-    ID2D1Bitmap* sprites = nullptr;
-    ID2D1Bitmap* background = nullptr;
-    IDWriteTextFormat* largeFormat = nullptr;
-    ID2D1StrokeStyle* roundStroke = nullptr;
+    GameResources resources;
 };
 
 template <class T>
@@ -126,28 +123,6 @@ LRESULT CALLBACK BenchWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         return 0;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-// As the paint cycle does: frame 0 of the PNG, converted to premultiplied BGRA.
-HRESULT LoadSheet(RealTarget& t, const wchar_t* file, ID2D1Bitmap** bitmap)
-{
-    IWICBitmapDecoder* decoder = nullptr;
-    IWICBitmapFrameDecode* frame = nullptr;
-    IWICFormatConverter* converter = nullptr;
-    HRESULT hr = t.wic->CreateDecoderFromFilename(file, NULL, GENERIC_READ, WICDecodeMetadataCacheOnLoad, &decoder);
-    if (SUCCEEDED(hr))
-        hr = decoder->GetFrame(0, &frame);
-    if (SUCCEEDED(hr))
-        hr = t.wic->CreateFormatConverter(&converter);
-    if (SUCCEEDED(hr))
-        hr = converter->Initialize(frame, GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, NULL, 0.0,
-                                   WICBitmapPaletteTypeMedianCut);
-    if (SUCCEEDED(hr))
-        hr = t.rt->CreateBitmapFromWicBitmap(converter, NULL, bitmap);
-    ReleaseAndClear(&converter);
-    ReleaseAndClear(&frame);
-    ReleaseAndClear(&decoder);
-    return hr;
 }
 
 HRESULT CreateBenchWindow(RealTarget& t)
@@ -196,30 +171,13 @@ HRESULT CreateRealTarget(RealTarget& t, bool software)
                                                          D2D1::HwndRenderTargetProperties(t.hwnd, size), &t.rt);
     }
     if (SUCCEEDED(hr))
-        hr = LoadSheet(t, L"images\\jiki1.png", &t.sprites);
-    if (SUCCEEDED(hr))
-        hr = LoadSheet(t, L"images\\back01.png", &t.background);
-    if (SUCCEEDED(hr))
-        hr = t.rt->CreateSolidColorBrush(D2D1::ColorF(0x000000, 1.0f), &t.brush);
-    if (SUCCEEDED(hr))
-        hr = t.dwrite->CreateTextFormat(L"メイリオ", NULL, DWRITE_FONT_WEIGHT_BLACK, DWRITE_FONT_STYLE_NORMAL,
-                                        DWRITE_FONT_STRETCH_EXTRA_EXPANDED, 56.0f, L"", &t.largeFormat);
-    if (SUCCEEDED(hr)) {
-        D2D1_STROKE_STYLE_PROPERTIES stroke = D2D1::StrokeStyleProperties(
-            D2D1_CAP_STYLE_ROUND, D2D1_CAP_STYLE_ROUND, D2D1_CAP_STYLE_FLAT, D2D1_LINE_JOIN_MITER, 10.0f,
-            D2D1_DASH_STYLE_SOLID, 0.0f);
-        hr = t.factory->CreateStrokeStyle(&stroke, NULL, 0, &t.roundStroke);
-    }
+        hr = t.resources.Make(t.rt, t.factory, t.wic, t.dwrite);
     return hr;
 }
 
 void ReleaseRealTarget(RealTarget& t)
 {
-    ReleaseAndClear(&t.roundStroke);
-    ReleaseAndClear(&t.largeFormat);
-    ReleaseAndClear(&t.brush);
-    ReleaseAndClear(&t.background);
-    ReleaseAndClear(&t.sprites);
+    t.resources.Release();
     ReleaseAndClear(&t.rt);
     ReleaseAndClear(&t.wic);
     ReleaseAndClear(&t.dwrite);
@@ -247,11 +205,7 @@ double DrawRealFrame(RealTarget& t, HRESULT* endDraw)
     ID2D1Bitmap* sprites = g_spriteSheet;
     ID2D1Bitmap* background = g_backgroundSheet;
     ID2D1StrokeStyle* stroke = g_roundStrokeStyle;
-    g_brush = t.brush;
-    g_largeTextFormat = t.largeFormat;
-    g_spriteSheet = t.sprites;
-    g_backgroundSheet = t.background;
-    g_roundStrokeStyle = t.roundStroke;
+    t.resources.Install();
 
     double t0 = NowUs();
     t.rt->BeginDraw();
