@@ -152,6 +152,40 @@ void UnitScaleRun(uint32_t* dst, const uint32_t* a, const uint32_t* b, int n, ui
         Run4<false, false>(dst, a, b, n, fx, fy, k);
 }
 
+// Columns [x, x + n) of a scaled row (n a multiple of 4), each sampling its own
+// texel pair from the tables, all inside the source rectangle and covered whole.
+void ScaledRun(uint32_t* dst, const uint32_t* a, const uint32_t* b, const int32_t* column, const uint16_t* weight,
+               int n, uint16_t fy, uint16_t k)
+{
+    const __m128i zero = _mm_setzero_si128(), c256 = _mm_set1_epi16(256);
+    const __m128i wy = _mm_set1_epi16(static_cast<short>(fy)), wyInv = _mm_set1_epi16(static_cast<short>(256 - fy));
+    for (int i = 0; i < n; i += 4) {
+        const int32_t* t = column + i;
+        __m128i a0 = _mm_set_epi32(static_cast<int>(a[t[3]]), static_cast<int>(a[t[2]]), static_cast<int>(a[t[1]]),
+                                   static_cast<int>(a[t[0]]));
+        __m128i a1 = _mm_set_epi32(static_cast<int>(a[t[3] + 1]), static_cast<int>(a[t[2] + 1]),
+                                   static_cast<int>(a[t[1] + 1]), static_cast<int>(a[t[0] + 1]));
+        __m128i b0 = _mm_set_epi32(static_cast<int>(b[t[3]]), static_cast<int>(b[t[2]]), static_cast<int>(b[t[1]]),
+                                   static_cast<int>(b[t[0]]));
+        __m128i b1 = _mm_set_epi32(static_cast<int>(b[t[3] + 1]), static_cast<int>(b[t[2] + 1]),
+                                   static_cast<int>(b[t[1] + 1]), static_cast<int>(b[t[0] + 1]));
+        __m128i any = _mm_or_si128(_mm_or_si128(a0, a1), _mm_or_si128(b0, b1));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(any, zero)) == 0xFFFF)
+            continue;
+        // Each pixel's weight in its four lanes.
+        __m128i w4 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(weight + i));
+        __m128i ww = _mm_unpacklo_epi16(w4, w4);
+        __m128i wLo = _mm_unpacklo_epi32(ww, ww), wHi = _mm_unpackhi_epi32(ww, ww);
+        __m128i lo = Lerp16(_mm_unpacklo_epi8(a0, zero), _mm_unpacklo_epi8(a1, zero), wLo, _mm_sub_epi16(c256, wLo));
+        __m128i hi = Lerp16(_mm_unpackhi_epi8(a0, zero), _mm_unpackhi_epi8(a1, zero), wHi, _mm_sub_epi16(c256, wHi));
+        __m128i blo = Lerp16(_mm_unpacklo_epi8(b0, zero), _mm_unpacklo_epi8(b1, zero), wLo, _mm_sub_epi16(c256, wLo));
+        __m128i bhi = Lerp16(_mm_unpackhi_epi8(b0, zero), _mm_unpackhi_epi8(b1, zero), wHi, _mm_sub_epi16(c256, wHi));
+        lo = Lerp16(lo, blo, wy, wyInv);
+        hi = Lerp16(hi, bhi, wy, wyInv);
+        Put4(dst + i, _mm_packus_epi16(lo, hi), k);
+    }
+}
+
 }  // namespace
 
 // The destination rectangle maps linearly onto the source rectangle; a pixel
@@ -219,11 +253,22 @@ void DrawBitmapRows(const FrameView& frame, const BitmapCommand& c, int y0, int 
         int shift = cx0 - column0;  // column x samples texel x - shift
         fast0 = std::max({cx0, static_cast<int>(std::ceil(c.dl)), c.sx0 + shift});
         fast1 = std::min({cx1, static_cast<int>(std::floor(c.dr)), (weight0 != 0 ? c.sx1 - 1 : c.sx1) + shift});
-        if (fast1 - fast0 < 4)
-            fast0 = fast1 = cx1;
-        else
-            fast1 = fast0 + (fast1 - fast0) / 4 * 4;
+    } else if (!frame.plain && c.su > 0) {
+        // Texels only grow with the column, so the columns inside make one run.
+        for (int x = cx0; x < cx1; x++) {
+            bool inside = edge[x] == 256 && column[x] >= c.sx0 && column[x] + 1 <= c.sx1 - 1;
+            if (inside && fast0 == cx1)
+                fast0 = x;
+            if (inside)
+                fast1 = x + 1;
+            else if (fast0 != cx1)
+                break;
+        }
     }
+    if (fast1 - fast0 < 4)
+        fast0 = fast1 = cx1;
+    else
+        fast1 = fast0 + (fast1 - fast0) / 4 * 4;
 
     for (int y = ry0; y < ry1; y++) {
         int texelY;
@@ -239,8 +284,12 @@ void DrawBitmapRows(const FrameView& frame, const BitmapCommand& c, int y0, int 
             fy = 0;  // clamped at the top or bottom: both rows are one
         for (int x = cx0; x < cx1; x++) {
             if (x == fast0) {
-                int texel = column0 + (x - cx0);
-                UnitScaleRun(dst + x, rowA + texel, rowB + texel, fast1 - fast0, weight0, fy, kRow);
+                if (unit) {
+                    int texel = column0 + (x - cx0);
+                    UnitScaleRun(dst + x, rowA + texel, rowB + texel, fast1 - fast0, weight0, fy, kRow);
+                } else {
+                    ScaledRun(dst + x, rowA, rowB, column + x, weight + x, fast1 - fast0, fy, kRow);
+                }
                 x = fast1 - 1;
                 continue;
             }
