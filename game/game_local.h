@@ -6,7 +6,7 @@
 #include "game.h"
 
 #include "edition.h"
-#include "shell.h"
+#include "shell_shared.h"
 #include "sound.h"
 
 #include <cstdint>

@@ -150,6 +150,20 @@ void RetireSegment(const HomingUser& u, int i, int k)
     t.x[i][20] = -68;
 }
 
+// A laser whose 21 segments are all born (step 21 on) and none of them flies any
+// more is disarmed as a strike disarms it; its origin and segments stay as they are.
+void DisarmIfNothingFlies(const HomingUser& u, int i)
+{
+    HomingLaserTable& t = *u.table;
+    if (t.armed[i] != 1 || static_cast<uint32_t>(t.step[i]) < 21)
+        return;
+    for (int k = 0; k < HomingSegments; k++)
+        if (t.state[i][k] == 1)
+            return;
+    t.armed[i] = 0;
+    t.step[i] = -1;
+}
+
 void UpdateLoop(ID2D1RenderTarget* rt, const HomingUser& u)
 {
     HomingLaserTable& t = *u.table;
@@ -167,6 +181,8 @@ void UpdateLoop(ID2D1RenderTarget* rt, const HomingUser& u)
                 LaserHitTest(u, i, k);
             RetireSegment(u, i, k);
         }
+        // With the tail stopped in its enemy's box no retiring segment ever disarms the laser.
+        DisarmIfNothingFlies(u, i);
     }
 }
 

@@ -1,7 +1,7 @@
 // draw_resources.cpp: the Direct2D and DirectWrite objects the game world draws with.
 // The paint cycle creates and releases them; they stand here, apart from the
 // window code, so that the game links without the window.
-#include "shell.h"
+#include "shell_shared.h"
 
 ID2D1HwndRenderTarget* g_renderTarget;
 ID2D1SolidColorBrush* g_brush;

@@ -1,5 +1,5 @@
 // keyboard.cpp: the held and latched key tables and the once-per-press test.
-#include "shell.h"
+#include "shell_shared.h"
 
 BYTE g_keyDown[KeyTableSize];
 BYTE g_keyLatched[KeyTableSize];

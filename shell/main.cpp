@@ -5,8 +5,22 @@
 #include "game.h"
 #include "sound.h"
 
-// Every start-up failure returns 0 at once without teardown: the end of the process
-// reclaims whatever was made before it.
+// A start-up failure after the sound player is up still skips the teardown, but
+// first stops what keeps threads of its own running: the timer queue, the render
+// target of a first paint and the loaded sounds' DirectShow graphs. Left running
+// while the process ends, their threads crash it on its way out, after its exit
+// code is set. No result is tested: the program ends with 0 whatever they say.
+static int StopThreadsAndFail()
+{
+    if (g_timerQueue != NULL)
+        DeleteTimerQueueEx(g_timerQueue, INVALID_HANDLE_VALUE);
+    DiscardDeviceResources();
+    ShutdownSound();
+    return 0;
+}
+
+// Every start-up failure returns 0 without teardown (from the sound player on, only
+// threads are stopped first): the end of the process reclaims the rest.
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
 {
     if (CoInitialize(NULL) < 0)
@@ -24,13 +38,13 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
     // Before anything can paint: the first paint happens inside UpdateWindow below.
     InitializeCriticalSection(&g_renderLock);
     if (!LoadResources())
-        return 0;
+        return StopThreadsAndFail();
     ResetGame();
     if (CreateDeviceIndependentResources() < 0)
-        return 0;
+        return StopThreadsAndFail();
     g_hwnd = CreateMainWindow(hInstance);
     if (g_hwnd == NULL)
-        return 0;
+        return StopThreadsAndFail();
 
     // Not tested: both only show the window; the first frame is painted inside
     // UpdateWindow, before the frame clock exists.
@@ -41,7 +55,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
     g_timerQueue = CreateTimerQueue();
     HANDLE timer = NULL;  // deleted with the queue at teardown
     if (!CreateTimerQueueTimer(&timer, g_timerQueue, RepaintTimerCallback, NULL, 0, 33, 0))
-        return 0;
+        return StopThreadsAndFail();
     // The first tick is due at once and may run before this; that only shifts its
     // 10 ms test for that one tick.
     g_lastTick = g_tickClock();

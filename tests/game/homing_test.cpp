@@ -1,5 +1,6 @@
 // Homing lasers: arming, the launch frame, the trail's lines, the field boxes,
-// the LaserHitBox and the strike, disarming and the clock gate of the ship's lasers.
+// the LaserHitBox and the strike, disarming (also of a laser with nothing left in
+// flight) and the clock gate of the ship's lasers.
 // The steps are called directly on states built by hand.
 #include "game_fixture.h"
 
@@ -333,6 +334,79 @@ TEST_F(HomingTest, OnlySegmentEighteenStrikes)
     EXPECT_EQ(p.heading[10][19], 1.0f);
     EXPECT_EQ(p.x[10][19], 500.0f + m.vx);
     EXPECT_EQ(p.y[10][19], 600.0f + m.vy);
+}
+
+// Laser 12's tail stopped in the box of enemy 12 while segment 18 missed: no
+// segment flies and none will ever retire with the tail outside. The laser is
+// disarmed in that frame, left as it lies, and fires again once its enemy is low
+// enough. Laser 14 still has segment 19 in flight and stays armed; laser 16 is
+// still launching (step 5) after firing point-blank into enemy 16, whose box
+// stopped segment 5 at once, and stays armed too.
+TEST_F(HomingTest, LaserWithNothingLeftInFlightIsDisarmedAndFiresAgain)
+{
+    HomingLaserTable& p = g_playerHomingLasers;
+    g_stageClock = 60;
+    PlaceEnemy(12, 300, 100);
+    PlaceEnemy(14, 100, 100);
+    PlaceEnemy(16, 300, 400);
+    for (int i : {12, 14}) {
+        float ex = g_enemies[i].x;
+        Arm(p, i, 59, ex + 200, 700);
+        for (int k = 0; k < HomingSegments; k++) {
+            p.state[i][k] = 2;
+            p.x[i][k] = -1550;
+            p.y[i][k] = ParkY;
+        }
+        p.state[i][20] = 0;  // stopped in the box
+        p.x[i][20] = ex + 5;
+        p.y[i][20] = 110;
+    }
+    Flying(p, 14, 19, 700, 900, 0.0f);
+    Arm(p, 16, 4, 288, 397);  // segment 5 is born at (289, 398), just above enemy 16
+    Move m = ExpectedMove(289, 398, 3.14f + Turn, 300, 400, 18, 25);
+    const float sx = 289.0f + m.vx, sy = 398.0f + m.vy;
+    ASSERT_TRUE(sx > 280 && sx < 320 && sy > 390 && sy < 430);
+
+    RunPlayerHomingLasers(&rt);
+    EXPECT_EQ(p.armed[12], 0.0f);
+    EXPECT_EQ(p.step[12], -1);
+    EXPECT_EQ(p.originX[12], 500.0f);
+    EXPECT_EQ(p.originY[12], 700.0f);
+    EXPECT_EQ(p.state[12][20], 0.0f);
+    EXPECT_EQ(p.x[12][20], 305.0f);
+    EXPECT_EQ(p.y[12][20], 110.0f);
+    EXPECT_EQ(g_enemies[12].hit, 0.0f);
+    EXPECT_EQ(BusyEffects(), 0u);
+
+    EXPECT_EQ(p.armed[14], 1.0f);
+    EXPECT_EQ(p.step[14], 60);
+    EXPECT_EQ(p.state[14][19], 1.0f);
+
+    EXPECT_EQ(p.armed[16], 1.0f);
+    EXPECT_EQ(p.step[16], 5);
+    EXPECT_EQ(p.state[16][5], 0.0f);
+    EXPECT_EQ(p.x[16][5], sx);
+    EXPECT_EQ(p.y[16][5], sy);
+
+    // Above the arming line the laser stays idle; back below it, a new volley.
+    g_enemies[12].y = std::nextafter(-160.0f, -1000.0f);
+    RunPlayerHomingLasers(&rt);
+    EXPECT_EQ(p.armed[12], 0.0f);
+    EXPECT_EQ(p.step[12], -1);
+    EXPECT_EQ(p.x[12][20], 305.0f);
+
+    g_enemies[12].y = 100;
+    RunPlayerHomingLasers(&rt);
+    EXPECT_EQ(p.armed[12], 1.0f);
+    EXPECT_EQ(p.step[12], 0);
+    EXPECT_EQ(p.originX[12], 300.0f);
+    EXPECT_EQ(p.originY[12], 550.0f);
+    EXPECT_EQ(p.state[12][0], 1.0f);
+    m = ExpectedMove(301, 551, 3.14f + Turn, 300, 100, 18, 25);
+    EXPECT_EQ(p.x[12][0], 301.0f + m.vx);
+    EXPECT_EQ(p.y[12][0], 551.0f + m.vy);
+    EXPECT_EQ(p.x[12][20], 301.0f);
+    EXPECT_EQ(p.y[12][20], 551.0f);
 }
 
 TEST_F(HomingTest, ShipLasersWaitForClockSixty)
