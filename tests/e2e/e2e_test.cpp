@@ -1,13 +1,15 @@
 // End to end: the three real programs run as child processes from bin/, looked at
 // from outside as a user sees them: the window, its pictures, the keys, closing,
-// and the message box when a data file is missing. Every wait polls the screen or
+// the renderer they draw with, and the message box when a data file is missing. Every wait polls the screen or
 // the process against a generous deadline; no test depends on how fast frames come.
 #include "desktop.h"
 #include "offscreen_target.h"
+#include "renderer.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <tlhelp32.h>
 #include <wincodec.h>
 
 #include <cstdint>
@@ -174,6 +176,52 @@ HRESULT SavePng(const Picture& shot, const std::wstring& path)
     return WriteOpaquePng(path, ClientW, ClientH, shot);
 }
 
+// Whether the process runs the software renderer's band workers, known by their
+// thread name. Only a machine with more than one processor has any.
+bool HasBandWorkers(DWORD pid)
+{
+    typedef HRESULT(WINAPI * GetThreadDescriptionFn)(HANDLE, PWSTR*);
+    FARPROC proc = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetThreadDescription");
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (proc == nullptr || snapshot == INVALID_HANDLE_VALUE)
+        return false;
+    auto describe = reinterpret_cast<GetThreadDescriptionFn>(reinterpret_cast<void*>(proc));
+    bool found = false;
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more && !found; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID != pid)
+            continue;
+        HANDLE thread = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ThreadID);
+        if (thread == nullptr)
+            continue;
+        PWSTR name = nullptr;
+        if (SUCCEEDED(describe(thread, &name)) && name != nullptr) {
+            found = wcscmp(name, WorkerThreadName) == 0;
+            LocalFree(name);
+        }
+        CloseHandle(thread);
+    }
+    CloseHandle(snapshot);
+    return found;
+}
+
+bool SeveralProcessors()
+{
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    return info.dwNumberOfProcessors > 1;
+}
+
+// The renderer a child program is started with, for as long as this lives.
+class RendererChoice {
+public:
+    explicit RendererChoice(const wchar_t* value) { SetEnvironmentVariableW(L"VELKARN_RENDERER", value); }
+    ~RendererChoice() { SetEnvironmentVariableW(L"VELKARN_RENDERER", nullptr); }
+    RendererChoice(const RendererChoice&) = delete;
+    RendererChoice& operator=(const RendererChoice&) = delete;
+};
+
 void PostKey(HWND hwnd, UINT message, WPARAM vk)
 {
     LPARAM lParam = message == WM_KEYUP ? 0xC0000001 : 0x00000001;
@@ -222,6 +270,10 @@ TEST_P(Program, ShowsTheOpeningThenScrollsMovesTheShipAndClosesWithExitCodeZero)
         return MeanLevel(shot) > 8.0;
     })) << "the window stays black";
     EXPECT_LT(MeanDifference(shot, opening), 4.0) << "first picture is not the opening picture";
+    // Under Wine the software renderer draws, unless told otherwise.
+    if (SeveralProcessors()) {
+        EXPECT_TRUE(HasBandWorkers(child.processId())) << "not drawn by the software renderer";
+    }
 
     // After the opening the battle is drawn and the background moves.
     ASSERT_TRUE(WaitFor([&] {
@@ -247,6 +299,33 @@ TEST_P(Program, ShowsTheOpeningThenScrollsMovesTheShipAndClosesWithExitCodeZero)
 
     CreateDirectoryW(L"screenshots", nullptr);
     EXPECT_GE(SavePng(Capture(hwnd), FullPath(L"screenshots\\velkarn-" + std::to_wstring(edition) + L".png")), 0);
+
+    PostMessageW(hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(child.ExitCode(), 0);
+}
+
+// VELKARN_RENDERER=direct2d hands the drawing back to the platform's Direct2D,
+// which under Wine is slow but draws the same opening and the battle after it.
+TEST_P(Program, DrawsWithThePlatformsDirect2DWhenAskedTo)
+{
+    int edition = GetParam();
+    Picture opening = ExpectedOpening();
+    ASSERT_EQ(opening.size(), static_cast<size_t>(ClientW * ClientH)) << "images\\back01.png not readable";
+    RendererChoice platform(L"direct2d");
+    ChildProgram child(FullPath(L"velkarn-" + std::to_wstring(edition) + L".exe"), FullPath(L"."), Deadline);
+    ASSERT_TRUE(child.started());
+    HWND hwnd = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (hwnd = child.FindTopWindow(ClassName)) != nullptr || !child.running(); }));
+    ASSERT_NE(hwnd, nullptr) << "the program ended without a window";
+
+    Picture shot;
+    ASSERT_TRUE(WaitFor([&] {
+        shot = Capture(hwnd);
+        return MeanLevel(shot) > 8.0;
+    })) << "the window stays black";
+    EXPECT_LT(MeanDifference(shot, opening), 4.0) << "first picture is not the opening picture";
+    EXPECT_FALSE(HasBandWorkers(child.processId())) << "drawn by the software renderer";
+    EXPECT_TRUE(WaitFor([&] { return MeanDifference(Capture(hwnd), opening) > 30.0; })) << "the opening never ends";
 
     PostMessageW(hwnd, WM_CLOSE, 0, 0);
     EXPECT_EQ(child.ExitCode(), 0);

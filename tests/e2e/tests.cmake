@@ -2,7 +2,7 @@
 # are looked at through their windows, their pictures and their exit codes.
 velkarn_add_test(e2e_tests
                  SOURCES ${CMAKE_CURRENT_LIST_DIR}/e2e_test.cpp
-                 LIBS gdi32 user32 windowscodecs ole32
+                 LIBS velkarn_renderer gdi32 user32 windowscodecs ole32
                  LOCK)
 add_dependencies(e2e_tests velkarn-1 velkarn-2 velkarn-3)
 if(TARGET velkarn_assets)

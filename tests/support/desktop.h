@@ -52,6 +52,7 @@ public:
 
     bool started() const { return started_; }
     bool running() const { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
+    DWORD processId() const { return pi_.dwProcessId; }
     // The exit code once the process has ended, or -1 if it does not end in time.
     long ExitCode() const;
     // The top-level window of this process with the class and (if given) title.
