@@ -15,8 +15,8 @@ constexpr int MaxThreads = 16;
 
 void ClearRows(const FrameView& frame, uint32_t pixel, int y0, int y1)
 {
-    std::fill(frame.pixels + static_cast<size_t>(y0) * frame.width, frame.pixels + static_cast<size_t>(y1) * frame.width,
-              pixel);
+    uint32_t* first = frame.pixels + static_cast<size_t>(y0) * frame.width;
+    std::fill(first, first + static_cast<size_t>(y1 - y0) * frame.width, pixel);
 }
 
 }  // namespace

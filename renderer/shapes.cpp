@@ -27,6 +27,18 @@ inline float SubRowY(int y, int s)
 
 // ---- one line at a time ------------------------------------------------------------------
 
+// The disc of radius sqrt(rr) at (cx, cy), widening [l, r] where the line meets it.
+void Disc(float y, float cx, float cy, float rr, float* l, float* r)
+{
+    float q = y - cy;
+    float h2 = rr - q * q;
+    if (h2 > 0) {
+        float h = std::sqrt(h2);
+        *l = std::min(*l, cx - h);
+        *r = std::max(*r, cx + h);
+    }
+}
+
 void StrokeSpan(const Convex::StrokeShape& c, float y, float* xl, float* xr)
 {
     float l = Huge, r = -Huge;
@@ -39,24 +51,10 @@ void StrokeSpan(const Convex::StrokeShape& c, float y, float* xl, float* xr)
             r = br;
         }
     }
-    if (c.disc0) {
-        float q = y - c.y0;
-        float h2 = c.rr - q * q;
-        if (h2 > 0) {
-            float h = std::sqrt(h2);
-            l = std::min(l, c.x0 - h);
-            r = std::max(r, c.x0 + h);
-        }
-    }
-    if (c.disc1) {
-        float q = y - c.y1;
-        float h2 = c.rr - q * q;
-        if (h2 > 0) {
-            float h = std::sqrt(h2);
-            l = std::min(l, c.x1 - h);
-            r = std::max(r, c.x1 + h);
-        }
-    }
+    if (c.disc0)
+        Disc(y, c.x0, c.y0, c.rr, &l, &r);
+    if (c.disc1)
+        Disc(y, c.x1, c.y1, c.rr, &l, &r);
     *xl = l;
     *xr = r;
 }
@@ -143,8 +141,8 @@ void StrokeSpans4(const Convex::StrokeShape& c, __m128 y, __m128* xl, __m128* xr
                                _mm_add_ps(x0, _mm_mul_ps(_mm_sub_ps(_mm_set1_ps(c.sa), qs), sh)));
         __m128 br = _mm_min_ps(_mm_add_ps(x0, _mm_mul_ps(_mm_sub_ps(_mm_set1_ps(c.tb), qt), th)),
                                _mm_add_ps(x0, _mm_mul_ps(_mm_sub_ps(_mm_set1_ps(c.sb), qs), sh)));
-        __m128 in = _mm_and_ps(_mm_and_ps(_mm_cmpge_ps(y, _mm_set1_ps(c.bodyTop)), _mm_cmple_ps(y, _mm_set1_ps(c.bodyBottom))),
-                               _mm_cmplt_ps(bl, br));
+        __m128 rows = _mm_and_ps(_mm_cmpge_ps(y, _mm_set1_ps(c.bodyTop)), _mm_cmple_ps(y, _mm_set1_ps(c.bodyBottom)));
+        __m128 in = _mm_and_ps(rows, _mm_cmplt_ps(bl, br));
         l = Select(in, bl, l);
         r = Select(in, br, r);
     }
@@ -174,7 +172,8 @@ void RoundRectSpans4(const Convex::RoundRectShape& c, __m128 y, __m128* xl, __m1
     __m128 top = _mm_div_ps(_mm_sub_ps(_mm_set1_ps(c.y0 + c.ry), y), ry);
     __m128 bottom = _mm_div_ps(_mm_sub_ps(y, _mm_set1_ps(c.y1 - c.ry)), ry);
     __m128 q = _mm_max_ps(_mm_max_ps(top, bottom), zero);
-    __m128 inset = _mm_mul_ps(_mm_set1_ps(c.rx), _mm_sub_ps(one, _mm_sqrt_ps(_mm_max_ps(_mm_sub_ps(one, _mm_mul_ps(q, q)), zero))));
+    __m128 depth = _mm_sqrt_ps(_mm_max_ps(_mm_sub_ps(one, _mm_mul_ps(q, q)), zero));
+    __m128 inset = _mm_mul_ps(_mm_set1_ps(c.rx), _mm_sub_ps(one, depth));
     __m128 l = _mm_add_ps(_mm_set1_ps(c.x0), inset), r = _mm_sub_ps(_mm_set1_ps(c.x1), inset);
     __m128 in = _mm_and_ps(_mm_and_ps(_mm_cmpgt_ps(y, _mm_set1_ps(c.y0)), _mm_cmplt_ps(y, _mm_set1_ps(c.y1))),
                            _mm_cmplt_ps(l, r));

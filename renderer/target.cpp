@@ -33,51 +33,32 @@ bool IsIdentity(const D2D1_MATRIX_3X2_F& m)
     return m._11 == 1 && m._12 == 0 && m._21 == 0 && m._22 == 1 && m._31 == 0 && m._32 == 0;
 }
 
-// Reference counting shared by the three classes.
-class RefCount {
+// IUnknown and ID2D1Resource for the renderer's objects: a reference count, the
+// factory the object answers with, and QueryInterface for IUnknown,
+// ID2D1Resource and whatever identifiers the object itself answers to
+// (Object::Answers). The last Release deletes the object.
+template <class Object, class Interface>
+class Resource : public Interface {
 public:
-    ULONG Add() { return ++refs_; }
-    ULONG Drop() { return --refs_; }
-
-private:
-    std::atomic<ULONG> refs_{1};
-};
-
-// ---- bitmaps ----------------------------------------------------------------------------
-
-class SoftwareBitmap final : public ID2D1Bitmap {
-public:
-    SoftwareBitmap(ID2D1Factory* factory, UINT width, UINT height) : factory_(factory)
-    {
-        factory_->AddRef();
-        view_.width = static_cast<int>(width);
-        view_.height = static_cast<int>(height);
-        view_.stride = static_cast<int>(width);
-        // One spare row and a few spare pixels: the fast loops may read just past
-        // the last texel, which they then weigh at zero.
-        storage_.assign(static_cast<size_t>(width) * (height + 1) + 8, 0);
-        view_.pixels = storage_.data();
-    }
-    ~SoftwareBitmap() { factory_->Release(); }
-
-    uint32_t* Pixels() { return storage_.data(); }
-    const BitmapPixels& View() const { return view_; }
+    explicit Resource(ID2D1Factory* factory) : factory_(factory) { factory_->AddRef(); }
+    virtual ~Resource() { factory_->Release(); }
+    Resource(const Resource&) = delete;
+    Resource& operator=(const Resource&) = delete;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
     {
-        if (iid == IID_IUnknown || iid == IID_ID2D1Resource || iid == IID_ID2D1Image || iid == IID_ID2D1Bitmap ||
-            iid == IID_SoftwareBitmap) {
-            *out = static_cast<ID2D1Bitmap*>(this);
+        if (iid == IID_IUnknown || iid == IID_ID2D1Resource || Object::Answers(iid)) {
+            *out = static_cast<Interface*>(this);
             AddRef();
             return S_OK;
         }
         *out = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return refs_.Add(); }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
     ULONG STDMETHODCALLTYPE Release() override
     {
-        ULONG n = refs_.Drop();
+        ULONG n = --refs_;
         if (n == 0)
             delete this;
         return n;
@@ -87,6 +68,36 @@ public:
         factory_->AddRef();
         *factory = factory_;
     }
+
+protected:
+    ID2D1Factory* factory_;
+
+private:
+    std::atomic<ULONG> refs_{1};
+};
+
+// ---- bitmaps ----------------------------------------------------------------------------
+
+class SoftwareBitmap final : public Resource<SoftwareBitmap, ID2D1Bitmap> {
+public:
+    static bool Answers(REFIID iid)
+    {
+        return iid == IID_ID2D1Image || iid == IID_ID2D1Bitmap || iid == IID_SoftwareBitmap;
+    }
+
+    SoftwareBitmap(ID2D1Factory* factory, UINT width, UINT height) : Resource(factory)
+    {
+        view_.width = static_cast<int>(width);
+        view_.height = static_cast<int>(height);
+        view_.stride = static_cast<int>(width);
+        // One spare row and a few spare pixels: the fast loops may read just past
+        // the last texel, which they then weigh at zero.
+        storage_.assign(static_cast<size_t>(width) * (height + 1) + 8, 0);
+        view_.pixels = storage_.data();
+    }
+    uint32_t* Pixels() { return storage_.data(); }
+    const BitmapPixels& View() const { return view_; }
+
     D2D1_SIZE_F* STDMETHODCALLTYPE GetSize(D2D1_SIZE_F* size) const override
     {
         *size = D2D1::SizeF(static_cast<float>(view_.width), static_cast<float>(view_.height));
@@ -107,7 +118,8 @@ public:
     {
         return Unsupported();
     }
-    HRESULT STDMETHODCALLTYPE CopyFromRenderTarget(const D2D1_POINT_2U*, ID2D1RenderTarget*, const D2D1_RECT_U*) override
+    HRESULT STDMETHODCALLTYPE CopyFromRenderTarget(const D2D1_POINT_2U*, ID2D1RenderTarget*,
+                                                   const D2D1_RECT_U*) override
     {
         return Unsupported();
     }
@@ -123,49 +135,23 @@ private:
         return E_NOTIMPL;
     }
 
-    RefCount refs_;
-    ID2D1Factory* factory_;
     std::vector<uint32_t> storage_;
     BitmapPixels view_{};
 };
 
 // ---- the brush --------------------------------------------------------------------------
 
-class SoftwareBrush final : public ID2D1SolidColorBrush {
+class SoftwareBrush final : public Resource<SoftwareBrush, ID2D1SolidColorBrush> {
 public:
+    static bool Answers(REFIID iid) { return iid == IID_ID2D1Brush || iid == IID_ID2D1SolidColorBrush; }
+
     SoftwareBrush(ID2D1Factory* factory, const D2D1_COLOR_F& colour, const D2D1_BRUSH_PROPERTIES* props)
-        : factory_(factory), colour_(colour)
+        : Resource(factory), colour_(colour)
     {
-        factory_->AddRef();
         if (props != nullptr) {
             opacity_ = props->opacity;
             transform_ = props->transform;
         }
-    }
-    ~SoftwareBrush() { factory_->Release(); }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
-    {
-        if (iid == IID_IUnknown || iid == IID_ID2D1Resource || iid == IID_ID2D1Brush || iid == IID_ID2D1SolidColorBrush) {
-            *out = static_cast<ID2D1SolidColorBrush*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return refs_.Add(); }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        ULONG n = refs_.Drop();
-        if (n == 0)
-            delete this;
-        return n;
-    }
-    void STDMETHODCALLTYPE GetFactory(ID2D1Factory** factory) const override
-    {
-        factory_->AddRef();
-        *factory = factory_;
     }
     void STDMETHODCALLTYPE SetOpacity(FLOAT opacity) override { opacity_ = opacity; }
     // A solid colour looks the same under any transform; it is kept for GetTransform.
@@ -183,8 +169,6 @@ public:
     using ID2D1SolidColorBrush::SetColor;
 
 private:
-    RefCount refs_;
-    ID2D1Factory* factory_;
     D2D1_COLOR_F colour_;
     FLOAT opacity_ = 1.0f;
     D2D1_MATRIX_3X2_F transform_ = D2D1::Matrix3x2F::Identity();
@@ -192,14 +176,18 @@ private:
 
 // ---- the render target ------------------------------------------------------------------
 
-class SoftwareTarget final : public ID2D1HwndRenderTarget {
+class SoftwareTarget final : public Resource<SoftwareTarget, ID2D1HwndRenderTarget> {
 public:
+    static bool Answers(REFIID iid)
+    {
+        return iid == IID_ID2D1RenderTarget || iid == IID_HwndTarget || iid == IID_SoftwareTarget;
+    }
+
     SoftwareTarget(ID2D1Factory* factory, HWND hwnd, D2D1_SIZE_U size, const SoftwareRenderOptions& options)
-        : factory_(factory), hwnd_(hwnd), width_(static_cast<int>(size.width)), height_(static_cast<int>(size.height)),
+        : Resource(factory), hwnd_(hwnd), width_(static_cast<int>(size.width)), height_(static_cast<int>(size.height)),
           plain_(options.plainPaths), texts_(size.width, size.height),
           workers_(options.plainPaths ? 1 : options.threads, static_cast<int>(size.width))
     {
-        factory_->AddRef();
         pixels_.assign(static_cast<size_t>(width_) * height_, 0);
         commands_.reserve(InitialCommands);
         spans_.reserve(InitialCommands);
@@ -210,36 +198,9 @@ public:
         ReleaseFrameBitmaps();
         if (stroke_ != nullptr)
             stroke_->Release();
-        factory_->Release();
     }
 
     const std::vector<uint32_t>& Pixels() const { return pixels_; }
-
-    // ---- IUnknown, ID2D1Resource
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
-    {
-        if (iid == IID_IUnknown || iid == IID_ID2D1Resource || iid == IID_ID2D1RenderTarget ||
-            iid == IID_HwndTarget || iid == IID_SoftwareTarget) {
-            *out = static_cast<ID2D1HwndRenderTarget*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return refs_.Add(); }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        ULONG n = refs_.Drop();
-        if (n == 0)
-            delete this;
-        return n;
-    }
-    void STDMETHODCALLTYPE GetFactory(ID2D1Factory** factory) const override
-    {
-        factory_->AddRef();
-        *factory = factory_;
-    }
 
     // ---- resources
     HRESULT STDMETHODCALLTYPE CreateBitmapFromWicBitmap(IWICBitmapSource* source, const D2D1_BITMAP_PROPERTIES* props,
@@ -255,7 +216,8 @@ public:
     {
         return Refuse(out);
     }
-    HRESULT STDMETHODCALLTYPE CreateSharedBitmap(REFIID, void*, const D2D1_BITMAP_PROPERTIES*, ID2D1Bitmap** out) override
+    HRESULT STDMETHODCALLTYPE CreateSharedBitmap(REFIID, void*, const D2D1_BITMAP_PROPERTIES*,
+                                                 ID2D1Bitmap** out) override
     {
         return Refuse(out);
     }
@@ -266,8 +228,8 @@ public:
     }
     // Gradients are refused: nothing draws with one (the glow toolkit's fade brush
     // reports the failure to its caller).
-    HRESULT STDMETHODCALLTYPE CreateGradientStopCollection(const D2D1_GRADIENT_STOP*, UINT, D2D1_GAMMA, D2D1_EXTEND_MODE,
-                                                           ID2D1GradientStopCollection** out) override
+    HRESULT STDMETHODCALLTYPE CreateGradientStopCollection(const D2D1_GRADIENT_STOP*, UINT, D2D1_GAMMA,
+                                                           D2D1_EXTEND_MODE, ID2D1GradientStopCollection** out) override
     {
         return Refuse(out);
     }
@@ -322,7 +284,8 @@ public:
     {
         NoteUnsupported();
     }
-    void STDMETHODCALLTYPE DrawTextLayout(D2D1_POINT_2F, IDWriteTextLayout*, ID2D1Brush*, D2D1_DRAW_TEXT_OPTIONS) override
+    void STDMETHODCALLTYPE DrawTextLayout(D2D1_POINT_2F, IDWriteTextLayout*, ID2D1Brush*,
+                                          D2D1_DRAW_TEXT_OPTIONS) override
     {
         NoteUnsupported();
     }
@@ -455,8 +418,6 @@ private:
     void ReleaseFrameBitmaps();
     void Present();
 
-    RefCount refs_;
-    ID2D1Factory* factory_;
     HWND hwnd_;
     int width_, height_;
     bool plain_;
