@@ -245,6 +245,7 @@ private:
 
     IDWriteFactory* dwrite_ = nullptr;  // the shared factory, from the first text on
     UINT width_, height_;
+    Entry* settings_;                   // the settings of the format being looked up
     std::vector<Entry*> entries_;
 };
 

@@ -22,6 +22,9 @@ struct TextCache::Entry {
     DWRITE_WORD_WRAPPING wordWrapping{};
     DWRITE_READING_DIRECTION readingDirection{};
     DWRITE_FLOW_DIRECTION flowDirection{};
+    DWRITE_LINE_SPACING_METHOD lineSpacingMethod{};
+    FLOAT lineSpacing = 0, baseline = 0, tabStop = 0;
+    DWRITE_TRIMMING trimming{};
     bool ok = false;
     unsigned long used = 0;
     TextMask mask;
@@ -32,6 +35,7 @@ struct TextCache::Entry {
             format->Release();
     }
 
+    // The settings a text format can change after it is made (its font is fixed).
     void Settings(IDWriteTextFormat* f)
     {
         textAlignment = f->GetTextAlignment();
@@ -39,20 +43,34 @@ struct TextCache::Entry {
         wordWrapping = f->GetWordWrapping();
         readingDirection = f->GetReadingDirection();
         flowDirection = f->GetFlowDirection();
+        // Not tested: a format that cannot report these keeps the zeros.
+        f->GetLineSpacing(&lineSpacingMethod, &lineSpacing, &baseline);
+        tabStop = f->GetIncrementalTabStop();
+        IDWriteInlineObject* sign = nullptr;
+        if (SUCCEEDED(f->GetTrimming(&trimming, &sign)) && sign != nullptr)
+            sign->Release();
+    }
+
+    bool SameSettings(const Entry& o) const
+    {
+        return textAlignment == o.textAlignment && paragraphAlignment == o.paragraphAlignment &&
+               wordWrapping == o.wordWrapping && readingDirection == o.readingDirection &&
+               flowDirection == o.flowDirection && lineSpacingMethod == o.lineSpacingMethod &&
+               lineSpacing == o.lineSpacing && baseline == o.baseline && tabStop == o.tabStop &&
+               trimming.granularity == o.trimming.granularity && trimming.delimiter == o.trimming.delimiter &&
+               trimming.delimiterCount == o.trimming.delimiterCount;
     }
 
     bool Matches(const WCHAR* t, UINT length, IDWriteTextFormat* f, const D2D1_RECT_F& r, D2D1_DRAW_TEXT_OPTIONS o,
-                 DWRITE_MEASURING_MODE m) const
+                 DWRITE_MEASURING_MODE m, const Entry& now) const
     {
         return f == format && o == options && m == measuring && r.left == layout.left && r.top == layout.top &&
                r.right == layout.right && r.bottom == layout.bottom && text.size() == length &&
-               std::equal(text.begin(), text.end(), t) && f->GetTextAlignment() == textAlignment &&
-               f->GetParagraphAlignment() == paragraphAlignment && f->GetWordWrapping() == wordWrapping &&
-               f->GetReadingDirection() == readingDirection && f->GetFlowDirection() == flowDirection;
+               std::equal(text.begin(), text.end(), t) && SameSettings(now);
     }
 };
 
-TextCache::TextCache(UINT width, UINT height) : width_(width), height_(height)
+TextCache::TextCache(UINT width, UINT height) : width_(width), height_(height), settings_(new Entry)
 {
     entries_.reserve(Capacity);
 }
@@ -61,6 +79,7 @@ TextCache::~TextCache()
 {
     for (Entry* e : entries_)
         delete e;
+    delete settings_;
     if (dwrite_ != nullptr)
         dwrite_->Release();
 }
@@ -68,8 +87,9 @@ TextCache::~TextCache()
 const TextMask* TextCache::Find(const WCHAR* text, UINT length, IDWriteTextFormat* format, const D2D1_RECT_F& layout,
                                 D2D1_DRAW_TEXT_OPTIONS options, DWRITE_MEASURING_MODE measuring, unsigned long frame)
 {
+    settings_->Settings(format);
     for (Entry* e : entries_) {
-        if (e->Matches(text, length, format, layout, options, measuring)) {
+        if (e->Matches(text, length, format, layout, options, measuring, *settings_)) {
             e->used = frame;
             return e->ok ? &e->mask : nullptr;
         }
