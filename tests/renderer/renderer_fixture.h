@@ -1,0 +1,42 @@
+// renderer_fixture.h: what the software renderer's tests share: the factories,
+// one frame drawn by the same callback on a software or a platform target and
+// read back, bitmaps made from pixels or from the game's sheets, and pixel maths.
+#pragma once
+
+#include "renderer.h"
+
+#include <wincodec.h>
+#include <wrl/client.h>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+using Microsoft::WRL::ComPtr;
+using Pixels = std::vector<uint32_t>;  // 0xAARRGGBB premultiplied, top row first
+using DrawFn = std::function<void(ID2D1RenderTarget*)>;
+
+// One of each for the whole program (COM stays initialised until it ends).
+ID2D1Factory* Factory();
+IWICImagingFactory* Wic();
+
+// One frame (BeginDraw, `draw`, EndDraw) on a new w x h target, read back.
+Pixels DrawSoftware(UINT w, UINT h, const SoftwareRenderOptions& options, const DrawFn& draw);
+Pixels DrawPlatform(UINT w, UINT h, const DrawFn& draw);
+
+// A 32bppPBGRA WIC bitmap holding `pixels`, or the file converted to it.
+ComPtr<IWICBitmap> MakeWicBitmap(UINT w, UINT h, const Pixels& pixels);
+ComPtr<IWICBitmap> LoadSheet(const wchar_t* path);
+
+// Resources of `rt`; a failure fails the calling test.
+ComPtr<ID2D1Bitmap> Upload(ID2D1RenderTarget* rt, IWICBitmapSource* source);
+ComPtr<ID2D1SolidColorBrush> Brush(ID2D1RenderTarget* rt, const D2D1_COLOR_F& colour);
+ComPtr<ID2D1StrokeStyle> Caps(D2D1_CAP_STYLE cap);
+
+inline int Channel(uint32_t p, int ch)
+{
+    return static_cast<int>((p >> (8 * ch)) & 0xFF);
+}
+
+// The largest difference of any channel of two pixels.
+int ChannelDiff(uint32_t a, uint32_t b);
