@@ -5,6 +5,7 @@
 
 #include "renderer.h"
 
+#include <dwrite.h>
 #include <wincodec.h>
 #include <wrl/client.h>
 
@@ -20,13 +21,15 @@ using DrawFn = std::function<void(ID2D1RenderTarget*)>;
 ID2D1Factory* Factory();
 IWICImagingFactory* Wic();
 
-// One frame (BeginDraw, `draw`, EndDraw) on a new w x h target, read back.
+// One frame (BeginDraw, `draw`, EndDraw) on a w x h target, read back: a new
+// software target each time, the platform's kept from the last frame of its size.
 Pixels DrawSoftware(UINT w, UINT h, const SoftwareRenderOptions& options, const DrawFn& draw);
 Pixels DrawPlatform(UINT w, UINT h, const DrawFn& draw);
 
-// A 32bppPBGRA WIC bitmap holding `pixels`, or the file converted to it.
+// A 32bppPBGRA WIC bitmap holding `pixels`.
 ComPtr<IWICBitmap> MakeWicBitmap(UINT w, UINT h, const Pixels& pixels);
-ComPtr<IWICBitmap> LoadSheet(const wchar_t* path);
+// `part` of an image file, converted to 32bppPBGRA.
+ComPtr<IWICBitmap> LoadSheet(const wchar_t* path, const WICRect& part);
 
 // Resources of `rt`; a failure fails the calling test.
 ComPtr<ID2D1Bitmap> Upload(ID2D1RenderTarget* rt, IWICBitmapSource* source);
