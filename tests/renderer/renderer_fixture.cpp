@@ -7,14 +7,14 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <random>
 
 ID2D1Factory* Factory()
 {
     static ID2D1Factory* factory = [] {
         CoInitialize(nullptr);
         ID2D1Factory* f = nullptr;
-        D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory), nullptr,
-                          reinterpret_cast<void**>(&f));
+        D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory), nullptr, reinterpret_cast<void**>(&f));
         return f;
     }();
     return factory;
@@ -47,7 +47,7 @@ Pixels DrawSoftware(UINT w, UINT h, const SoftwareRenderOptions& options, const 
 }
 
 // The platform's target is slow to make under Wine (most of a second), so the
-// last one is kept for the next frame of its size; it lives until the program ends.
+// last one is kept for the next frame of its size, until the program ends.
 Pixels DrawPlatform(UINT w, UINT h, const DrawFn& draw)
 {
     static OffscreenTarget* off = nullptr;
@@ -67,9 +67,8 @@ Pixels DrawPlatform(UINT w, UINT h, const DrawFn& draw)
 ComPtr<IWICBitmap> MakeWicBitmap(UINT w, UINT h, const Pixels& pixels)
 {
     ComPtr<IWICBitmap> bitmap;
-    EXPECT_HRESULT_SUCCEEDED(Wic()->CreateBitmapFromMemory(w, h, GUID_WICPixelFormat32bppPBGRA, w * 4, w * h * 4,
-                                                           const_cast<BYTE*>(reinterpret_cast<const BYTE*>(pixels.data())),
-                                                           &bitmap));
+    BYTE* bytes = const_cast<BYTE*>(reinterpret_cast<const BYTE*>(pixels.data()));
+    EXPECT_HRESULT_SUCCEEDED(Wic()->CreateBitmapFromMemory(w, h, GUID_WICPixelFormat32bppPBGRA, w * 4, w * h * 4, bytes, &bitmap));
     return bitmap;
 }
 
@@ -91,6 +90,26 @@ ComPtr<IWICBitmap> LoadSheet(const wchar_t* path, const WICRect& part)
         hr = converter->CopyPixels(&part, part.Width * 4, static_cast<UINT>(px.size() * 4), reinterpret_cast<BYTE*>(px.data()));
     EXPECT_HRESULT_SUCCEEDED(hr) << "reading " << path;
     return MakeWicBitmap(part.Width, part.Height, px);
+}
+
+Pixels BlockPattern(UINT w, UINT h, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    const UINT blocksPerRow = (w + 7) / 8;
+    std::vector<uint32_t> kinds(blocksPerRow * ((h + 7) / 8));
+    for (uint32_t& k : kinds)
+        k = rng() % 4;
+    Pixels px(static_cast<size_t>(w) * h);
+    for (UINT y = 0; y < h; y++)
+        for (UINT x = 0; x < w; x++) {
+            uint32_t kind = kinds[(y / 8) * blocksPerRow + x / 8];
+            kind = kind == 3 ? rng() % 3 : kind;
+            uint32_t a = kind == 0 ? 0 : kind == 1 ? 255 : rng() % 256, p = a << 24;
+            for (int ch = 0; ch < 3; ch++)
+                p |= (rng() % (a + 1)) << (8 * ch);
+            px[y * w + x] = p;
+        }
+    return px;
 }
 
 ComPtr<ID2D1Bitmap> Upload(ID2D1RenderTarget* rt, IWICBitmapSource* source)

@@ -1,6 +1,6 @@
 // renderer_fixture.h: what the software renderer's tests share: the factories,
 // one frame drawn by the same callback on a software or a platform target and
-// read back, bitmaps made from pixels or from the game's sheets, and pixel maths.
+// read back, bitmaps made from pixels or from the game's sheets, pixel maths.
 #pragma once
 
 #include "renderer.h"
@@ -22,16 +22,19 @@ ID2D1Factory* Factory();
 IWICImagingFactory* Wic();
 
 // One frame (BeginDraw, `draw`, EndDraw) on a w x h target, read back: a new
-// software target each time, the platform's kept from the last frame of its size.
+// software target each time; the platform's is kept from the last frame of its size.
 Pixels DrawSoftware(UINT w, UINT h, const SoftwareRenderOptions& options, const DrawFn& draw);
 Pixels DrawPlatform(UINT w, UINT h, const DrawFn& draw);
 
-// A 32bppPBGRA WIC bitmap holding `pixels`.
+// 32bppPBGRA WIC bitmaps: of `pixels`; of `part` of an image file.
 ComPtr<IWICBitmap> MakeWicBitmap(UINT w, UINT h, const Pixels& pixels);
-// `part` of an image file, converted to 32bppPBGRA.
 ComPtr<IWICBitmap> LoadSheet(const wchar_t* path, const WICRect& part);
 
-// Resources of `rt`; a failure fails the calling test.
+// Random premultiplied pixels in 8 x 8 blocks that are wholly transparent, wholly
+// opaque, translucent, or a mixture of the three pixel by pixel.
+Pixels BlockPattern(UINT w, UINT h, unsigned seed);
+
+// Resources; a failure fails the calling test.
 ComPtr<ID2D1Bitmap> Upload(ID2D1RenderTarget* rt, IWICBitmapSource* source);
 ComPtr<ID2D1SolidColorBrush> Brush(ID2D1RenderTarget* rt, const D2D1_COLOR_F& colour);
 ComPtr<ID2D1StrokeStyle> Caps(D2D1_CAP_STYLE cap);
