@@ -1,5 +1,6 @@
 // The software target as a render target: clearing, the drawing state, bitmap
-// lifetimes and edges, refused pixel formats and the calls it does not implement.
+// lifetimes, edges and sampling, refused pixel formats and the calls it does not
+// implement.
 #include "renderer_fixture.h"
 
 #include <gtest/gtest.h>
@@ -29,6 +30,15 @@ protected:
         EXPECT_HRESULT_SUCCEEDED(CopySoftwareTargetPixels(rt.Get(), px.data(), px.size()));
         return px;
     }
+    // One frame cleared to black: `draw` between BeginDraw and EndDraw.
+    Pixels Frame(const std::function<void()>& draw)
+    {
+        rt->BeginDraw();
+        rt->Clear(D2D1::ColorF(0, 0, 0, 1));
+        draw();
+        EXPECT_HRESULT_SUCCEEDED(rt->EndDraw());
+        return Read();
+    }
     void DrawSome()
     {
         ComPtr<ID2D1SolidColorBrush> brush = Brush(rt.Get(), D2D1::ColorF(0.2f, 3.0f, 0.7f, 0.8f));
@@ -48,19 +58,10 @@ protected:
 // platform's target gives it (a channel may then exceed the alpha).
 TEST_F(SoftwareTarget, ClearReplacesEveryPixel)
 {
-    rt->BeginDraw();
-    DrawSome();
-    rt->Clear(D2D1::ColorF(2.0f, -0.5f, 0.25f, 1.0f));
-    ASSERT_HRESULT_SUCCEEDED(rt->EndDraw());
-    EXPECT_EQ(Read(), Pixels(W * H, 0xFFFF0040u));
-
-    D2D1_COLOR_F translucent = D2D1::ColorF(2.0f, -0.5f, 0.25f, 0.5f);
+    D2D1_COLOR_F opaque = D2D1::ColorF(2.0f, -0.5f, 0.25f, 1.0f), translucent = D2D1::ColorF(2.0f, -0.5f, 0.25f, 0.5f);
+    EXPECT_EQ(Frame([&] { DrawSome(); rt->Clear(opaque); }), Pixels(W * H, 0xFFFF0040u));
+    Pixels px = Frame([&] { DrawSome(); rt->Clear(translucent); });
     Pixels platform = DrawPlatform(W, H, [&](ID2D1RenderTarget* t) { t->Clear(translucent); });
-    rt->BeginDraw();
-    DrawSome();
-    rt->Clear(translucent);
-    ASSERT_HRESULT_SUCCEEDED(rt->EndDraw());
-    Pixels px = Read();
     for (size_t i = 0; i < px.size(); i++)
         ASSERT_LE(ChannelDiff(px[i], platform[i]), 1) << std::hex << px[i] << " " << platform[i];
 }
@@ -68,18 +69,13 @@ TEST_F(SoftwareTarget, ClearReplacesEveryPixel)
 TEST_F(SoftwareTarget, EndDrawWantsBeginDrawAndDrawingOutsideAFrameDoesNothing)
 {
     EXPECT_EQ(rt->EndDraw(), D2DERR_WRONG_STATE);
-    rt->BeginDraw();
-    rt->Clear(D2D1::ColorF(0x102030, 1.0f));
-    EXPECT_EQ(rt->EndDraw(), S_OK);
+    Pixels before = Frame([] {});
     EXPECT_EQ(rt->EndDraw(), D2DERR_WRONG_STATE);
-    Pixels before = Read();
-
     DrawSome();
     rt->Clear(D2D1::ColorF(0xFFFFFF, 1.0f));
     rt->BeginDraw();
     EXPECT_EQ(rt->EndDraw(), S_OK);
     EXPECT_EQ(Read(), before);
-
     Pixels px(W * H + 1);  // the read-back wants the target's own size
     EXPECT_EQ(CopySoftwareTargetPixels(rt.Get(), px.data(), px.size()), E_INVALIDARG);
 }
@@ -91,15 +87,14 @@ TEST_F(SoftwareTarget, BitmapReleasedInTheFrameLivesUntilEndDraw)
     ID2D1Bitmap* bitmap = Upload(rt.Get(), white.Get()).Detach();
     ASSERT_NE(bitmap, nullptr);
     ULONG factoryRefs = Refs(Factory());
-    rt->BeginDraw();
-    rt->Clear(D2D1::ColorF(0, 0, 0, 1));
-    rt->DrawBitmap(bitmap, D2D1::RectF(0, 0, 40, 30));
-    rt->DrawBitmap(bitmap, D2D1::RectF(0, 0, 4, 4));
-    EXPECT_EQ(bitmap->Release(), 1u);  // the frame's one reference, however often drawn
-    EXPECT_EQ(Refs(Factory()), factoryRefs);
-    ASSERT_HRESULT_SUCCEEDED(rt->EndDraw());
+    Pixels px = Frame([&] {
+        rt->DrawBitmap(bitmap, D2D1::RectF(0, 0, 40, 30));
+        rt->DrawBitmap(bitmap, D2D1::RectF(0, 0, 4, 4));
+        EXPECT_EQ(bitmap->Release(), 1u);  // the frame's one reference, however often drawn
+        EXPECT_EQ(Refs(Factory()), factoryRefs);
+    });
     EXPECT_EQ(Refs(Factory()), factoryRefs - 1);
-    EXPECT_EQ(Read(), Pixels(W * H, 0xFFFFFFFFu));
+    EXPECT_EQ(px, Pixels(W * H, 0xFFFFFFFFu));
 }
 
 // Fractional destination edges cover their pixels by the share inside, to within
@@ -107,17 +102,26 @@ TEST_F(SoftwareTarget, BitmapReleasedInTheFrameLivesUntilEndDraw)
 TEST_F(SoftwareTarget, FractionalBitmapEdgesCoverTheirPixelsInPart)
 {
     const D2D1_RECT_F dest = {10.25f, 20.5f, 14.1f, 24.8f};
-    rt->BeginDraw();
-    rt->Clear(D2D1::ColorF(0, 0, 0, 1));
-    rt->DrawBitmap(Upload(rt.Get(), white.Get()).Get(), dest);
-    ASSERT_HRESULT_SUCCEEDED(rt->EndDraw());
-    Pixels px = Read();
+    Pixels px = Frame([&] { rt->DrawBitmap(Upload(rt.Get(), white.Get()).Get(), dest); });
     for (UINT y = 0; y < H; y++)
         for (UINT x = 0; x < W; x++) {
             float cx = std::max(0.0f, std::min(x + 1.0f, dest.right) - std::max(float(x), dest.left));
             float cy = std::max(0.0f, std::min(y + 1.0f, dest.bottom) - std::max(float(y), dest.top));
             EXPECT_NEAR(Channel(px[y * W + x], 0), cx * cy * 255, 2) << x << ", " << y;
         }
+}
+
+// Enlarged, a source rectangle's edge texels are not blended with their
+// neighbours outside it: red and blue around two green texels never show.
+TEST_F(SoftwareTarget, SamplesStayInsideTheSourceRectangle)
+{
+    const uint32_t r = 0xFFFF0000u, g = 0xFF00FF00u, b = 0xFF0000FFu;
+    ComPtr<IWICBitmap> strip = MakeWicBitmap(4, 3, Pixels{r, g, g, b, r, g, g, b, b, b, b, b});
+    Pixels px = Frame([&] {
+        rt->DrawBitmap(Upload(rt.Get(), strip.Get()).Get(), D2D1::RectF(0, 0, W, H), 1.0f,
+                       D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, D2D1::RectF(1, 0, 3, 2));
+    });
+    EXPECT_EQ(px, Pixels(W * H, g));
 }
 
 TEST_F(SoftwareTarget, BitmapsOnlyFromPremultipliedBgra)
@@ -137,53 +141,48 @@ TEST_F(SoftwareTarget, UnsupportedCallsCountAndDrawNothing)
 {
     ComPtr<ID2D1SolidColorBrush> brush = Brush(rt.Get(), D2D1::ColorF(1, 1, 1, 1));
     ComPtr<ID2D1Bitmap> bitmap = Upload(rt.Get(), white.Get());
-    long start = UnsupportedSoftwareCalls();
-    rt->BeginDraw();
-    rt->SetTransform(D2D1::Matrix3x2F::Identity());
-    rt->SetAntialiasMode(D2D1_ANTIALIAS_MODE_PER_PRIMITIVE);
-    rt->DrawLine(D2D1::Point2F(1, 1), D2D1::Point2F(5, 5), brush.Get(), 1, nullptr);
-    rt->Clear(D2D1::ColorF(0, 0, 0, 1));
-    EXPECT_EQ(UnsupportedSoftwareCalls(), start);
-
-    long calls = 0;
+    long start = UnsupportedSoftwareCalls(), calls = 0;
     auto refused = [&](HRESULT hr, auto* const& out) {  // `out` read after the call
         EXPECT_EQ(hr, E_NOTIMPL) << "call " << calls;
         EXPECT_EQ(out, nullptr) << "call " << calls;
         calls++;
     };
-    auto* made = reinterpret_cast<ID2D1Bitmap*>(1);
-    D2D1_BITMAP_PROPERTIES props = D2D1::BitmapProperties(D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED));
-    uint32_t pixel = 0;
-    refused(rt->CreateBitmap(D2D1::SizeU(1, 1), &pixel, 4, &props, &made), made);
-    auto* bitmapBrush = reinterpret_cast<ID2D1BitmapBrush*>(1);
-    refused(rt->CreateBitmapBrush(bitmap.Get(), &bitmapBrush), bitmapBrush);
-    auto* stops = reinterpret_cast<ID2D1GradientStopCollection*>(1);
-    D2D1_GRADIENT_STOP stop[2] = {{0, D2D1::ColorF(0, 0, 0, 1)}, {1, D2D1::ColorF(1, 1, 1, 1)}};
-    refused(rt->CreateGradientStopCollection(stop, 2, &stops), stops);
-    auto* compatible = reinterpret_cast<ID2D1BitmapRenderTarget*>(1);
-    refused(rt->CreateCompatibleRenderTarget(&compatible), compatible);
-    auto* layer = reinterpret_cast<ID2D1Layer*>(1);
-    refused(rt->CreateLayer(&layer), layer);
-    IUnknown* const none = nullptr;
-    refused(rt->Flush(), none);
-    D2D1_SIZE_U size = D2D1::SizeU(10, 10);
-    refused(rt->Resize(&size), none);
-    refused(bitmap->CopyFromMemory(nullptr, &pixel, 4), none);
-
     const D2D1_RECT_F rect = D2D1::RectF(2, 2, 30, 20);
     ComPtr<ID2D1RectangleGeometry> geometry;
     ASSERT_HRESULT_SUCCEEDED(Factory()->CreateRectangleGeometry(rect, &geometry));
-    rt->FillRectangle(rect, brush.Get());
-    rt->FillGeometry(geometry.Get(), brush.Get());
-    rt->FillEllipse(D2D1::Ellipse(D2D1::Point2F(10, 10), 5, 5), nullptr);  // no brush
-    rt->PushAxisAlignedClip(rect, D2D1_ANTIALIAS_MODE_PER_PRIMITIVE);
-    rt->SetTransform(D2D1::Matrix3x2F::Rotation(30));  // kept, but drawn as the identity
-    rt->SetTransform(D2D1::Matrix3x2F::Identity());
-    rt->SetAntialiasMode(D2D1_ANTIALIAS_MODE_ALIASED);
-    DrawPlatform(W, H, [&](ID2D1RenderTarget* platform) {  // a bitmap of another target
-        rt->DrawBitmap(Upload(platform, white.Get()).Get(), rect);
+    Pixels px = Frame([&] {
+        rt->SetTransform(D2D1::Matrix3x2F::Identity());
+        rt->SetAntialiasMode(D2D1_ANTIALIAS_MODE_PER_PRIMITIVE);
+        EXPECT_EQ(UnsupportedSoftwareCalls(), start);
+
+        auto* made = reinterpret_cast<ID2D1Bitmap*>(1);
+        uint32_t pixel = 0;
+        D2D1_BITMAP_PROPERTIES props = D2D1::BitmapProperties(D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED));
+        refused(rt->CreateBitmap(D2D1::SizeU(1, 1), &pixel, 4, &props, &made), made);
+        auto* stops = reinterpret_cast<ID2D1GradientStopCollection*>(1);
+        D2D1_GRADIENT_STOP stop[2] = {{0, D2D1::ColorF(0, 0, 0, 1)}, {1, D2D1::ColorF(1, 1, 1, 1)}};
+        refused(rt->CreateGradientStopCollection(stop, 2, &stops), stops);
+        auto* compatible = reinterpret_cast<ID2D1BitmapRenderTarget*>(1);
+        refused(rt->CreateCompatibleRenderTarget(&compatible), compatible);
+        auto* layer = reinterpret_cast<ID2D1Layer*>(1);
+        refused(rt->CreateLayer(&layer), layer);
+        IUnknown* const none = nullptr;
+        refused(rt->Flush(), none);
+        D2D1_SIZE_U size = D2D1::SizeU(10, 10);
+        refused(rt->Resize(&size), none);
+        refused(bitmap->CopyFromMemory(nullptr, &pixel, 4), none);
+
+        rt->FillRectangle(rect, brush.Get());
+        rt->FillGeometry(geometry.Get(), brush.Get());
+        rt->FillEllipse(D2D1::Ellipse(D2D1::Point2F(10, 10), 5, 5), nullptr);  // no brush
+        rt->PushAxisAlignedClip(rect, D2D1_ANTIALIAS_MODE_PER_PRIMITIVE);
+        rt->SetTransform(D2D1::Matrix3x2F::Rotation(30));  // kept, but drawn as the identity
+        rt->SetTransform(D2D1::Matrix3x2F::Identity());
+        rt->SetAntialiasMode(D2D1_ANTIALIAS_MODE_ALIASED);
+        DrawPlatform(W, H, [&](ID2D1RenderTarget* platform) {  // a bitmap of another target
+            rt->DrawBitmap(Upload(platform, white.Get()).Get(), rect);
+        });
     });
-    ASSERT_HRESULT_SUCCEEDED(rt->EndDraw());
     EXPECT_EQ(UnsupportedSoftwareCalls() - start, calls + 7);
-    EXPECT_EQ(Read(), Pixels(W * H, 0xFF000000u));
+    EXPECT_EQ(px, Pixels(W * H, 0xFF000000u));
 }

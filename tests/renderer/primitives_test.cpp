@@ -102,19 +102,13 @@ Errors Measure(const Pixels& px, const std::vector<double>& ref)
 // 2.9 % and 0.15 %).
 void CheckShapes(const std::vector<Shape>& shapes, const std::string& what)
 {
-    ComPtr<ID2D1HwndRenderTarget> rt;
-    SoftwareRenderOptions options;
-    ASSERT_HRESULT_SUCCEEDED(CreateSoftwareRenderTarget(Factory(), NULL, D2D1::SizeU(Size, Size), &options, &rt));
-    ComPtr<ID2D1SolidColorBrush> white = Brush(rt.Get(), D2D1::ColorF(1, 1, 1, 1));
     Errors worst;
     std::string worstPixel, worstMean;
     for (const Shape& s : shapes) {
-        rt->BeginDraw();
-        rt->Clear(D2D1::ColorF(0, 0, 0, 1));
-        s.draw(rt.Get(), white.Get());
-        ASSERT_HRESULT_SUCCEEDED(rt->EndDraw());
-        Pixels px(Size * Size);
-        ASSERT_HRESULT_SUCCEEDED(CopySoftwareTargetPixels(rt.Get(), px.data(), px.size()));
+        Pixels px = DrawSoftware(Size, Size, SoftwareRenderOptions(), [&](ID2D1RenderTarget* rt) {
+            rt->Clear(D2D1::ColorF(0, 0, 0, 1));
+            s.draw(rt, Brush(rt, D2D1::ColorF(1, 1, 1, 1)).Get());
+        });
         Errors e = Measure(px, Reference(s.inside));
         EXPECT_LE(e.worst, 0.04) << s.name;
         EXPECT_LE(e.mean, 0.005) << s.name;
