@@ -71,6 +71,50 @@ DrawFn DrawOne(const BitmapCase& c, uint32_t background)
     };
 }
 
+// The stage texts' format, as the game makes it.
+ComPtr<IDWriteTextFormat> StageFormat()
+{
+    ComPtr<IDWriteFactory> dwrite;
+    ComPtr<IDWriteTextFormat> format;
+    EXPECT_HRESULT_SUCCEEDED(DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
+                                                 reinterpret_cast<IUnknown**>(dwrite.GetAddressOf())));
+    EXPECT_HRESULT_SUCCEEDED(dwrite->CreateTextFormat(L"メイリオ", nullptr, DWRITE_FONT_WEIGHT_BLACK, DWRITE_FONT_STYLE_NORMAL,
+                                                      DWRITE_FONT_STRETCH_EXTRA_EXPANDED, 56.0f, L"", &format));
+    EXPECT_HRESULT_SUCCEEDED(format->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_CENTER));
+    return format;
+}
+
+DrawFn DrawStageText(const wchar_t* text, IDWriteTextFormat* format)
+{
+    return [=](ID2D1RenderTarget* rt) {
+        rt->Clear(D2D1::ColorF(0x000000, 1.0f));
+        rt->DrawText(text, static_cast<UINT>(wcslen(text)), format, D2D1::RectF(0, 280, 600, 300),
+                     Brush(rt, D2D1::ColorF(0xFFFF00, 1.0f)).Get(), D2D1_DRAW_TEXT_OPTIONS_NONE, DWRITE_MEASURING_MODE_NATURAL);
+    };
+}
+
+// The second of two frames that draw the same text, `change` made to the format
+// between them, against the platform's picture of the changed text: the text's
+// coverage is kept from frame to frame, but must not outlive its layout.
+void CheckTextAfterFormatChange(const char* what, const std::function<void(IDWriteTextFormat*)>& change)
+{
+    ComPtr<IDWriteTextFormat> format = StageFormat();
+    DrawFn draw = DrawStageText(L"GAME CLEAR\nOVER ALL", format.Get());
+    ComPtr<ID2D1HwndRenderTarget> rt;
+    SoftwareRenderOptions options;
+    ASSERT_HRESULT_SUCCEEDED(CreateSoftwareRenderTarget(Factory(), NULL, D2D1::SizeU(600, 768), &options, &rt));
+    Pixels px(600 * 768);
+    for (int frame = 0; frame < 2; frame++) {
+        if (frame == 1)
+            change(format.Get());
+        rt->BeginDraw();
+        draw(rt.Get());
+        ASSERT_HRESULT_SUCCEEDED(rt->EndDraw());
+    }
+    ASSERT_HRESULT_SUCCEEDED(CopySoftwareTargetPixels(rt.Get(), px.data(), px.size()));
+    EXPECT_LE(Worst(what, px, DrawPlatform(600, 768, draw), 600, All), 1);
+}
+
 }  // namespace
 
 // Measured: 0 at full opacity, 1 below it (the rounding of the opacity).
@@ -149,22 +193,28 @@ TEST(AgainstDirect2D, StageTextsAgree)
     const wchar_t* texts[] = {L"ソルカディナ\nのKESTRAVON KVN-117が\n敵対抗勢力圏内突破！",
                               L"敵帝国軍戦闘機\nVEVO2RIVIRIを\n全滅した！\nGAME CLEAR\nOVER ALL",
                               L"企画・制作\nグラフィック・BGM\nプログラム\nZEMBRIK\nQUILLANE"};
-    ComPtr<IDWriteFactory> dwrite;
-    ASSERT_HRESULT_SUCCEEDED(DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
-                                                 reinterpret_cast<IUnknown**>(dwrite.GetAddressOf())));
-    ComPtr<IDWriteTextFormat> format;
-    ASSERT_HRESULT_SUCCEEDED(dwrite->CreateTextFormat(L"メイリオ", nullptr, DWRITE_FONT_WEIGHT_BLACK, DWRITE_FONT_STYLE_NORMAL,
-                                                      DWRITE_FONT_STRETCH_EXTRA_EXPANDED, 56.0f, L"", &format));
-    ASSERT_HRESULT_SUCCEEDED(format->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_CENTER));
+    ComPtr<IDWriteTextFormat> format = StageFormat();
     for (int i = 0; i < 3; i++) {
-        DrawFn draw = [&](ID2D1RenderTarget* rt) {
-            rt->Clear(D2D1::ColorF(0x000000, 1.0f));
-            rt->DrawText(texts[i], static_cast<UINT>(wcslen(texts[i])), format.Get(), D2D1::RectF(0, 280, 600, 300),
-                         Brush(rt, D2D1::ColorF(0xFFFF00, 1.0f)).Get(), D2D1_DRAW_TEXT_OPTIONS_NONE, DWRITE_MEASURING_MODE_NATURAL);
-        };
+        DrawFn draw = DrawStageText(texts[i], format.Get());
         Pixels sw = DrawSoftware(600, 768, SoftwareRenderOptions(), draw);
         EXPECT_GT(std::count_if(sw.begin(), sw.end(), [](uint32_t p) { return (p & 0xFFFFFF) != 0; }), 10000)
             << "text " << i << " is missing";  // some 23000 to 31000 pixels
         EXPECT_LE(Worst("text " + std::to_string(i), sw, DrawPlatform(600, 768, draw), 600, All), 1);
     }
+}
+
+TEST(AgainstDirect2D, TextDrawnAnewWhenItsAlignmentChanges)
+{
+    CheckTextAfterFormatChange("text aligned anew", [](IDWriteTextFormat* f) { f->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_LEADING); });
+}
+
+// DISABLED: a fault of the renderer's text cache. It tells texts apart by the
+// format's alignments, wrapping and directions but not by its line spacing (nor
+// its trimming or tab stops), so after SetLineSpacing the second frame shows the
+// first frame's lines, up to 255 off the platform's picture.
+TEST(AgainstDirect2D, DISABLED_TextDrawnAnewWhenItsLineSpacingChanges)
+{
+    CheckTextAfterFormatChange("text spaced anew", [](IDWriteTextFormat* f) {
+        f->SetLineSpacing(DWRITE_LINE_SPACING_METHOD_UNIFORM, 150, 120);
+    });
 }
