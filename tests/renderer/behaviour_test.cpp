@@ -162,8 +162,6 @@ TEST_F(SoftwareTarget, UnsupportedCallsCountAndDrawNothing)
         auto* stops = reinterpret_cast<ID2D1GradientStopCollection*>(1);
         D2D1_GRADIENT_STOP stop[2] = {{0, D2D1::ColorF(0, 0, 0, 1)}, {1, D2D1::ColorF(1, 1, 1, 1)}};
         refused(rt->CreateGradientStopCollection(stop, 2, &stops), stops);
-        auto* compatible = reinterpret_cast<ID2D1BitmapRenderTarget*>(1);
-        refused(rt->CreateCompatibleRenderTarget(&compatible), compatible);
         auto* layer = reinterpret_cast<ID2D1Layer*>(1);
         refused(rt->CreateLayer(&layer), layer);
         IUnknown* const none = nullptr;

@@ -100,18 +100,12 @@ void CheckTextAfterFormatChange(const char* what, const std::function<void(IDWri
 {
     ComPtr<IDWriteTextFormat> format = StageFormat();
     DrawFn draw = DrawStageText(L"GAME CLEAR\nOVER ALL", format.Get());
-    ComPtr<ID2D1HwndRenderTarget> rt;
-    SoftwareRenderOptions options;
-    ASSERT_HRESULT_SUCCEEDED(CreateSoftwareRenderTarget(Factory(), NULL, D2D1::SizeU(600, 768), &options, &rt));
-    Pixels px(600 * 768);
-    for (int frame = 0; frame < 2; frame++) {
-        if (frame == 1)
+    int frame = 0;
+    Pixels px = DrawSoftware(600, 768, SoftwareRenderOptions(), [&](ID2D1RenderTarget* rt) {
+        if (frame++ == 1)
             change(format.Get());
-        rt->BeginDraw();
-        draw(rt.Get());
-        ASSERT_HRESULT_SUCCEEDED(rt->EndDraw());
-    }
-    ASSERT_HRESULT_SUCCEEDED(CopySoftwareTargetPixels(rt.Get(), px.data(), px.size()));
+        draw(rt);
+    }, 2);
     EXPECT_LE(Worst(what, px, DrawPlatform(600, 768, draw), 600, All), 1);
 }
 

@@ -103,7 +103,7 @@ Errors Measure(const Pixels& px, const std::vector<double>& ref)
 void CheckShapes(const std::vector<Shape>& shapes, const std::string& what)
 {
     Errors worst;
-    std::string worstPixel, worstMean;
+    std::string worstShape;
     for (const Shape& s : shapes) {
         Pixels px = DrawSoftware(Size, Size, SoftwareRenderOptions(), [&](ID2D1RenderTarget* rt) {
             rt->Clear(D2D1::ColorF(0, 0, 0, 1));
@@ -113,12 +113,11 @@ void CheckShapes(const std::vector<Shape>& shapes, const std::string& what)
         EXPECT_LE(e.worst, 0.04) << s.name;
         EXPECT_LE(e.mean, 0.005) << s.name;
         if (e.worst > worst.worst)
-            worst.worst = e.worst, worstPixel = s.name;
-        if (e.mean > worst.mean)
-            worst.mean = e.mean, worstMean = s.name;
+            worstShape = s.name;
+        worst = {std::max(worst.worst, e.worst), std::max(worst.mean, e.mean)};
     }
-    std::cout << what << ": worst pixel " << worst.worst * 100 << " % (" << worstPixel << "), worst average "
-              << worst.mean * 100 << " % (" << worstMean << ")\n";
+    std::cout << what << ": worst pixel " << worst.worst * 100 << " % (" << worstShape << "), worst average "
+              << worst.mean * 100 << " %\n";
     ::testing::Test::RecordProperty(what + " worst pixel %", std::to_string(worst.worst * 100));
     ::testing::Test::RecordProperty(what + " worst average %", std::to_string(worst.mean * 100));
 }

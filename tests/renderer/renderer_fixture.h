@@ -21,9 +21,9 @@ using DrawFn = std::function<void(ID2D1RenderTarget*)>;
 ID2D1Factory* Factory();
 IWICImagingFactory* Wic();
 
-// One frame (BeginDraw, `draw`, EndDraw) on a w x h target, read back: a new
+// Frames (BeginDraw, `draw`, EndDraw) on a w x h target, the last read back: a new
 // software target each time; the platform's is kept from the last frame of its size.
-Pixels DrawSoftware(UINT w, UINT h, const SoftwareRenderOptions& options, const DrawFn& draw);
+Pixels DrawSoftware(UINT w, UINT h, const SoftwareRenderOptions& options, const DrawFn& draw, int frames = 1);
 Pixels DrawPlatform(UINT w, UINT h, const DrawFn& draw);
 
 // 32bppPBGRA WIC bitmaps: of `pixels`; of `part` of an image file.
