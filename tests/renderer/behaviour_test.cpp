@@ -59,8 +59,15 @@ protected:
 TEST_F(SoftwareTarget, ClearReplacesEveryPixel)
 {
     D2D1_COLOR_F opaque = D2D1::ColorF(2.0f, -0.5f, 0.25f, 1.0f), translucent = D2D1::ColorF(2.0f, -0.5f, 0.25f, 0.5f);
-    EXPECT_EQ(Frame([&] { DrawSome(); rt->Clear(opaque); }), Pixels(W * H, 0xFFFF0040u));
-    Pixels px = Frame([&] { DrawSome(); rt->Clear(translucent); });
+    EXPECT_EQ(Frame([&] {
+                  DrawSome();
+                  rt->Clear(opaque);
+              }),
+              Pixels(W * H, 0xFFFF0040u));
+    Pixels px = Frame([&] {
+        DrawSome();
+        rt->Clear(translucent);
+    });
     Pixels platform = DrawPlatform(W, H, [&](ID2D1RenderTarget* t) { t->Clear(translucent); });
     for (size_t i = 0; i < px.size(); i++)
         ASSERT_LE(ChannelDiff(px[i], platform[i]), 1) << std::hex << px[i] << " " << platform[i];
@@ -157,7 +164,8 @@ TEST_F(SoftwareTarget, UnsupportedCallsCountAndDrawNothing)
 
         auto* made = reinterpret_cast<ID2D1Bitmap*>(1);
         uint32_t pixel = 0;
-        D2D1_BITMAP_PROPERTIES props = D2D1::BitmapProperties(D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED));
+        D2D1_BITMAP_PROPERTIES props =
+            D2D1::BitmapProperties(D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED));
         refused(rt->CreateBitmap(D2D1::SizeU(1, 1), &pixel, 4, &props, &made), made);
         auto* stops = reinterpret_cast<ID2D1GradientStopCollection*>(1);
         D2D1_GRADIENT_STOP stop[2] = {{0, D2D1::ColorF(0, 0, 0, 1)}, {1, D2D1::ColorF(1, 1, 1, 1)}};
@@ -174,7 +182,7 @@ TEST_F(SoftwareTarget, UnsupportedCallsCountAndDrawNothing)
         rt->FillGeometry(geometry.Get(), brush.Get());
         rt->FillEllipse(D2D1::Ellipse(D2D1::Point2F(10, 10), 5, 5), nullptr);  // no brush
         rt->PushAxisAlignedClip(rect, D2D1_ANTIALIAS_MODE_PER_PRIMITIVE);
-        rt->SetTransform(D2D1::Matrix3x2F::Rotation(30));  // kept, but drawn as the identity
+        rt->SetTransform(D2D1::Matrix3x2F::Rotation(30));  // counts; back to the identity does not
         rt->SetTransform(D2D1::Matrix3x2F::Identity());
         rt->SetAntialiasMode(D2D1_ANTIALIAS_MODE_ALIASED);
         DrawPlatform(W, H, [&](ID2D1RenderTarget* platform) {  // a bitmap of another target

@@ -24,7 +24,8 @@ DrawFn RandomFrame(unsigned seed, int calls, IWICBitmapSource* pattern, IWICBitm
         auto x = [&] { return u(-30, Width + 30); };
         auto y = [&] { return u(-30, Height + 30); };
         ComPtr<ID2D1Bitmap> bitmaps[2] = {Upload(rt, pattern), Upload(rt, sprites)};
-        ComPtr<ID2D1StrokeStyle> caps[3] = {Caps(D2D1_CAP_STYLE_FLAT), Caps(D2D1_CAP_STYLE_ROUND), Caps(D2D1_CAP_STYLE_SQUARE)};
+        ComPtr<ID2D1StrokeStyle> caps[3] = {Caps(D2D1_CAP_STYLE_FLAT), Caps(D2D1_CAP_STYLE_ROUND),
+                                            Caps(D2D1_CAP_STYLE_SQUARE)};
         ComPtr<ID2D1SolidColorBrush> brush = Brush(rt, D2D1::ColorF(0, 0, 0, 1));
         rt->Clear(D2D1::ColorF(0x203040, 1.0f));
         for (int i = 0; i < calls; i++) {
@@ -40,15 +41,20 @@ DrawFn RandomFrame(unsigned seed, int calls, IWICBitmapSource* pattern, IWICBitm
             case 1: rt->FillEllipse(D2D1::Ellipse({x0, y0}, rx, ry), brush.Get()); break;
             case 2: rt->DrawEllipse(D2D1::Ellipse({x0, y0}, rx, ry), brush.Get(), width); break;
             case 3: rt->DrawRectangle(D2D1::RectF(x0, y0, x1, y1), brush.Get(), width); break;
-            case 4: rt->DrawRoundedRectangle(D2D1::RoundedRect(D2D1::RectF(x0, y0, x1, y1), rx / 2, ry / 2), brush.Get(), width); break;
+            case 4:
+                rt->DrawRoundedRectangle(D2D1::RoundedRect(D2D1::RectF(x0, y0, x1, y1), rx / 2, ry / 2), brush.Get(),
+                                         width);
+                break;
             default: {
                 ID2D1Bitmap* bitmap = bitmaps[rng() % 2].Get();
                 D2D1_SIZE_U size = bitmap->GetPixelSize();
                 UINT sw = std::min<UINT>(size.width, 1 + rng() % 90), sh = std::min<UINT>(size.height, 1 + rng() % 60);
-                float sx = static_cast<float>(rng() % (size.width - sw + 1)), sy = static_cast<float>(rng() % (size.height - sh + 1));
+                float sx = static_cast<float>(rng() % (size.width - sw + 1)),
+                      sy = static_cast<float>(rng() % (size.height - sh + 1));
                 if (rng() % 4 == 0)
                     sx += u(0, 1), sy += u(0, 1);
-                float dx = std::floor(x0), dy = std::floor(y0), dw = static_cast<float>(sw), dh = static_cast<float>(sh);
+                float dx = std::floor(x0), dy = std::floor(y0), dw = static_cast<float>(sw),
+                      dh = static_cast<float>(sh);
                 if (rng() % 2)
                     dx += (rng() % 8) / 8.0f, dy += u(0, 1);
                 if (rng() % 3 == 0)

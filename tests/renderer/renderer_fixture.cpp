@@ -14,7 +14,8 @@ ID2D1Factory* Factory()
     static ID2D1Factory* factory = [] {
         CoInitialize(nullptr);
         ID2D1Factory* f = nullptr;
-        D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory), nullptr, reinterpret_cast<void**>(&f));
+        D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory), nullptr,
+                          reinterpret_cast<void**>(&f));
         return f;
     }();
     return factory;
@@ -70,7 +71,8 @@ ComPtr<IWICBitmap> MakeWicBitmap(UINT w, UINT h, const Pixels& pixels)
 {
     ComPtr<IWICBitmap> bitmap;
     BYTE* bytes = const_cast<BYTE*>(reinterpret_cast<const BYTE*>(pixels.data()));
-    EXPECT_HRESULT_SUCCEEDED(Wic()->CreateBitmapFromMemory(w, h, GUID_WICPixelFormat32bppPBGRA, w * 4, w * h * 4, bytes, &bitmap));
+    EXPECT_HRESULT_SUCCEEDED(
+        Wic()->CreateBitmapFromMemory(w, h, GUID_WICPixelFormat32bppPBGRA, w * 4, w * h * 4, bytes, &bitmap));
     return bitmap;
 }
 
@@ -89,7 +91,8 @@ ComPtr<IWICBitmap> LoadSheet(const wchar_t* path, const WICRect& part)
         hr = converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
                                    WICBitmapPaletteTypeMedianCut);
     if (SUCCEEDED(hr))
-        hr = converter->CopyPixels(&part, part.Width * 4, static_cast<UINT>(px.size() * 4), reinterpret_cast<BYTE*>(px.data()));
+        hr = converter->CopyPixels(&part, part.Width * 4, static_cast<UINT>(px.size() * 4),
+                                   reinterpret_cast<BYTE*>(px.data()));
     EXPECT_HRESULT_SUCCEEDED(hr) << "reading " << path;
     return MakeWicBitmap(part.Width, part.Height, px);
 }
@@ -127,8 +130,8 @@ ComPtr<ID2D1SolidColorBrush> Brush(ID2D1RenderTarget* rt, const D2D1_COLOR_F& co
 ComPtr<ID2D1StrokeStyle> Caps(D2D1_CAP_STYLE cap)
 {
     ComPtr<ID2D1StrokeStyle> stroke;
-    D2D1_STROKE_STYLE_PROPERTIES props =
-        D2D1::StrokeStyleProperties(cap, cap, D2D1_CAP_STYLE_FLAT, D2D1_LINE_JOIN_MITER, 10.0f, D2D1_DASH_STYLE_SOLID, 0);
+    D2D1_STROKE_STYLE_PROPERTIES props = D2D1::StrokeStyleProperties(
+        cap, cap, D2D1_CAP_STYLE_FLAT, D2D1_LINE_JOIN_MITER, 10.0f, D2D1_DASH_STYLE_SOLID, 0);
     EXPECT_HRESULT_SUCCEEDED(Factory()->CreateStrokeStyle(&props, nullptr, 0, &stroke));
     return stroke;
 }
