@@ -652,7 +652,8 @@ void SoftwareTarget::DrawText(const WCHAR* text, UINT length, IDWriteTextFormat*
     c->text.colour = colour;
 }
 
-// Clear replaces every pixel: premultiplied, each component clamped to 0..1.
+// Clear replaces every pixel with the colour premultiplied, each channel then
+// clamped to 0..255 (as the platform clears an 8-bit target).
 void SoftwareTarget::Clear(const D2D1_COLOR_F* colour)
 {
     D2D1_COLOR_F c = colour != nullptr ? *colour : D2D1::ColorF(0, 0, 0, 0);

@@ -208,11 +208,9 @@ TEST(AgainstDirect2D, TextDrawnAnewWhenItsAlignmentChanges)
                                [](IDWriteTextFormat* f) { f->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_LEADING); });
 }
 
-// DISABLED: a fault of the renderer's text cache. It tells texts apart by the
-// format's alignments, wrapping and directions but not by its line spacing (nor
-// its trimming or tab stops), so after SetLineSpacing the second frame shows the
-// first frame's lines, up to 255 off the platform's picture.
-TEST(AgainstDirect2D, DISABLED_TextDrawnAnewWhenItsLineSpacingChanges)
+// The cache once told texts apart by alignment, wrapping and direction only; after
+// SetLineSpacing the second frame showed the first frame's lines.
+TEST(AgainstDirect2D, TextDrawnAnewWhenItsLineSpacingChanges)
 {
     CheckTextAfterFormatChange("text spaced anew", [](IDWriteTextFormat* f) {
         f->SetLineSpacing(DWRITE_LINE_SPACING_METHOD_UNIFORM, 150, 120);
