@@ -79,22 +79,14 @@ BandWorkers::BandWorkers(int threads, int width)
     scratch_.resize(threads_);
     for (BandScratch& s : scratch_)
         s.Size(width);
-    done_ = CreateEventW(NULL, FALSE, FALSE, NULL);
-    go_.reserve(MaxThreads);  // a worker reads its entry as it starts: no reallocation
     handles_.reserve(MaxThreads);
-    for (int t = 1; t < threads_ && done_ != NULL; t++) {
-        HANDLE go = CreateEventW(NULL, FALSE, FALSE, NULL);
-        if (go == NULL)
-            break;
-        go_.push_back(go);
+    for (int t = 1; t < threads_; t++) {
         WorkerStart* start = new WorkerStart{this, t};
         HANDLE h = CreateThread(NULL, 0, ThreadMain, start, 0, NULL);
         if (h == NULL) {
             // Fewer threads than asked: the caller and the workers made so far
             // draw every band all the same.
             delete start;
-            go_.pop_back();
-            CloseHandle(go);
             break;
         }
         handles_.push_back(h);
@@ -104,32 +96,41 @@ BandWorkers::BandWorkers(int threads, int width)
 
 BandWorkers::~BandWorkers()
 {
-    InterlockedExchange(&quit_, 1);
-    for (HANDLE go : go_)
-        SetEvent(go);
+    AcquireSRWLockExclusive(&lock_);
+    quit_ = true;
+    ReleaseSRWLockExclusive(&lock_);
+    WakeAllConditionVariable(&wake_);
     for (HANDLE h : handles_) {
         WaitForSingleObject(h, INFINITE);
         CloseHandle(h);
     }
-    for (HANDLE go : go_)
-        CloseHandle(go);
-    if (done_ != NULL)
-        CloseHandle(done_);
 }
 
+// Sleeps until the caller publishes a frame (a new generation), draws bands of
+// it while any is left, and wakes the caller if it finished the last one.
 DWORD WINAPI BandWorkers::ThreadMain(void* param)
 {
     NameThread(WorkerThreadName);
     WorkerStart start = *static_cast<WorkerStart*>(param);
     delete static_cast<WorkerStart*>(param);
     BandWorkers& self = *start.owner;
-    HANDLE go = self.go_[start.thread - 1];
+    unsigned long seen = 0;
     for (;;) {
-        WaitForSingleObject(go, INFINITE);
-        if (self.quit_)
+        AcquireSRWLockExclusive(&self.lock_);
+        while (self.generation_ == seen && !self.quit_)
+            SleepConditionVariableSRW(&self.wake_, &self.lock_, INFINITE, 0);
+        seen = self.generation_;
+        bool quit = self.quit_;
+        ReleaseSRWLockExclusive(&self.lock_);
+        if (quit)
             return 0;
-        if (self.DrawBands(start.thread))
-            SetEvent(self.done_);
+        if (self.DrawBands(start.thread)) {
+            // Taken and left at once so that the caller, which tests the count
+            // under the lock, cannot miss the wake-up.
+            AcquireSRWLockExclusive(&self.lock_);
+            ReleaseSRWLockExclusive(&self.lock_);
+            WakeAllConditionVariable(&self.done_);
+        }
     }
 }
 
@@ -148,18 +149,27 @@ bool BandWorkers::DrawBands(int thread)
 }
 
 // The frame is done when its last band is, whoever drew it: a worker that wakes
-// late finds no band left and goes back to sleep, so the caller never waits for
-// a thread that has nothing to do.
+// late finds no band left (or the next frame's) and goes back to sleep, so the
+// caller never waits for a thread that has nothing to do. The lock and condition
+// variables wait in the process (futexes under Wine), not in a server.
 void BandWorkers::Draw(const FrameView& frame)
 {
     frame_ = &frame;
     bandCount_ = (frame.height + BandRows - 1) / BandRows;
     bandsDone_ = 0;
-    InterlockedExchange(&nextBand_, 0);  // publishes the frame to the workers
-    for (HANDLE go : go_)
-        SetEvent(go);
-    if (!DrawBands(0))
-        WaitForSingleObject(done_, INFINITE);
+    InterlockedExchange(&nextBand_, 0);
+    if (threads_ > 1) {
+        AcquireSRWLockExclusive(&lock_);
+        generation_ += 1;
+        ReleaseSRWLockExclusive(&lock_);
+        WakeAllConditionVariable(&wake_);
+    }
+    if (DrawBands(0))
+        return;
+    AcquireSRWLockExclusive(&lock_);
+    while (bandsDone_ < bandCount_)
+        SleepConditionVariableSRW(&done_, &lock_, INFINITE, 0);
+    ReleaseSRWLockExclusive(&lock_);
 }
 
 }  // namespace sw

@@ -271,11 +271,13 @@ private:
     const FrameView* frame_ = nullptr;
     std::vector<BandScratch> scratch_;      // one per thread; [0] is the caller's
     std::vector<HANDLE> handles_;
-    std::vector<HANDLE> go_;                // one per worker
-    HANDLE done_ = NULL;
+    SRWLOCK lock_ = SRWLOCK_INIT;           // guards generation_ and quit_
+    CONDITION_VARIABLE wake_ = CONDITION_VARIABLE_INIT;  // a frame is out, or quit
+    CONDITION_VARIABLE done_ = CONDITION_VARIABLE_INIT;  // a frame's last band is done
+    unsigned long generation_ = 0;          // frames handed out so far
+    bool quit_ = false;
     volatile LONG nextBand_ = 0;
     volatile LONG bandsDone_ = 0;
-    volatile LONG quit_ = 0;
 };
 
 // Counts a call to a method the software renderer does not implement.
