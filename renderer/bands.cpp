@@ -71,9 +71,13 @@ struct WorkerStart {
 BandWorkers::BandWorkers(int threads, int width)
 {
     if (threads <= 0) {
+        // One processor is left to the rest of the system where there are several:
+        // the display server takes each presented frame, and a drawing thread set
+        // aside for it mid-band would hold the whole frame up.
         SYSTEM_INFO info;
         GetSystemInfo(&info);
-        threads = static_cast<int>(info.dwNumberOfProcessors);
+        int processors = static_cast<int>(info.dwNumberOfProcessors);
+        threads = processors >= 4 ? processors - 1 : processors;
     }
     threads_ = std::min(std::max(threads, 1), MaxThreads);
     scratch_.resize(threads_);
