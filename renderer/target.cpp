@@ -412,6 +412,8 @@ private:
 
     bool BrushColour(ID2D1Brush* brush, SolidColour* colour);
     void StrokeCaps(ID2D1StrokeStyle* stroke, D2D1_CAP_STYLE* start, D2D1_CAP_STYLE* end);
+    bool StrokeColourAndCaps(ID2D1Brush* brush, ID2D1StrokeStyle* stroke, SolidColour* colour, D2D1_CAP_STYLE* start,
+                             D2D1_CAP_STYLE* end);
     void AddShape(const Convex& outer, const Convex& inner, const SolidColour& colour);
     bool AddCommand(float top, float bottom, float left, float right, Command** out);
     void KeepForFrame(ID2D1Bitmap* bitmap);
@@ -504,6 +506,17 @@ void SoftwareTarget::StrokeCaps(ID2D1StrokeStyle* stroke, D2D1_CAP_STYLE* start,
     *end = endCap_;
 }
 
+// What a stroking call draws with: false (nothing drawn) for a brush this target
+// cannot draw with.
+bool SoftwareTarget::StrokeColourAndCaps(ID2D1Brush* brush, ID2D1StrokeStyle* stroke, SolidColour* colour,
+                                         D2D1_CAP_STYLE* start, D2D1_CAP_STYLE* end)
+{
+    if (!BrushColour(brush, colour))
+        return false;
+    StrokeCaps(stroke, start, end);
+    return true;
+}
+
 // Appends a command touching the given extent; false (nothing appended) when the
 // extent misses the target.
 bool SoftwareTarget::AddCommand(float top, float bottom, float left, float right, Command** out)
@@ -536,10 +549,9 @@ void SoftwareTarget::DrawLine(D2D1_POINT_2F p0, D2D1_POINT_2F p1, ID2D1Brush* br
                               ID2D1StrokeStyle* stroke)
 {
     SolidColour colour;
-    if (!BrushColour(brush, &colour))
-        return;
     D2D1_CAP_STYLE start, end;
-    StrokeCaps(stroke, &start, &end);
+    if (!StrokeColourAndCaps(brush, stroke, &colour, &start, &end))
+        return;
     AddShape(MakeStroke(p0, p1, width, start, end), Convex(), colour);
 }
 
@@ -556,10 +568,9 @@ void SoftwareTarget::FillEllipse(const D2D1_ELLIPSE* e, ID2D1Brush* brush)
 void SoftwareTarget::DrawEllipse(const D2D1_ELLIPSE* e, ID2D1Brush* brush, FLOAT width, ID2D1StrokeStyle* stroke)
 {
     SolidColour colour;
-    if (!BrushColour(brush, &colour))
+    D2D1_CAP_STYLE start, end;  // closed figures have no caps; only the dash check counts
+    if (!StrokeColourAndCaps(brush, stroke, &colour, &start, &end))
         return;
-    D2D1_CAP_STYLE start, end;
-    StrokeCaps(stroke, &start, &end);  // closed figures have no caps; only the dash check counts
     float h = std::fabs(width) * 0.5f, rx = std::fabs(e->radiusX), ry = std::fabs(e->radiusY);
     Convex inner;
     if (rx > h && ry > h)
@@ -577,10 +588,9 @@ void SoftwareTarget::DrawRoundedRectangle(const D2D1_ROUNDED_RECT* rr, ID2D1Brus
                                           ID2D1StrokeStyle* stroke)
 {
     SolidColour colour;
-    if (!BrushColour(brush, &colour))
-        return;
     D2D1_CAP_STYLE start, end;
-    StrokeCaps(stroke, &start, &end);
+    if (!StrokeColourAndCaps(brush, stroke, &colour, &start, &end))
+        return;
     float h = std::fabs(width) * 0.5f;
     float l = std::min(rr->rect.left, rr->rect.right), t = std::min(rr->rect.top, rr->rect.bottom);
     float r = std::max(rr->rect.left, rr->rect.right), b = std::max(rr->rect.top, rr->rect.bottom);
