@@ -176,6 +176,15 @@ HRESULT SavePng(const Picture& shot, const std::wstring& path)
     return WriteOpaquePng(path, ClientW, ClientH, shot);
 }
 
+// The first picture the window shows that is not black; false if none comes.
+bool WaitForFirstPicture(HWND hwnd, Picture* shot)
+{
+    return WaitFor([&] {
+        *shot = Capture(hwnd);
+        return MeanLevel(*shot) > 8.0;
+    });
+}
+
 // Whether the process runs the software renderer's band workers, known by their
 // thread name. Only a machine with more than one processor has any.
 bool HasBandWorkers(DWORD pid)
@@ -265,10 +274,7 @@ TEST_P(Program, ShowsTheOpeningThenScrollsMovesTheShipAndClosesWithExitCodeZero)
 
     // The first picture on screen is the opening picture.
     Picture shot;
-    ASSERT_TRUE(WaitFor([&] {
-        shot = Capture(hwnd);
-        return MeanLevel(shot) > 8.0;
-    })) << "the window stays black";
+    ASSERT_TRUE(WaitForFirstPicture(hwnd, &shot)) << "the window stays black";
     EXPECT_LT(MeanDifference(shot, opening), 4.0) << "first picture is not the opening picture";
     // Under Wine the software renderer draws, unless told otherwise.
     if (SeveralProcessors()) {
@@ -319,10 +325,7 @@ TEST_P(Program, DrawsWithThePlatformsDirect2DWhenAskedTo)
     ASSERT_NE(hwnd, nullptr) << "the program ended without a window";
 
     Picture shot;
-    ASSERT_TRUE(WaitFor([&] {
-        shot = Capture(hwnd);
-        return MeanLevel(shot) > 8.0;
-    })) << "the window stays black";
+    ASSERT_TRUE(WaitForFirstPicture(hwnd, &shot)) << "the window stays black";
     EXPECT_LT(MeanDifference(shot, opening), 4.0) << "first picture is not the opening picture";
     EXPECT_FALSE(HasBandWorkers(child.processId())) << "drawn by the software renderer";
     EXPECT_TRUE(WaitFor([&] { return MeanDifference(Capture(hwnd), opening) > 30.0; })) << "the opening never ends";
